@@ -1,0 +1,111 @@
+// The records of a model: what a loaded model keeps (its materials with their display lists and
+// textures) and the working data that exists only while one is being loaded.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/vector_math.h"
+
+// The limits of one model; the readers keep what fits and count what they drop.
+constexpr int MaxModelElements = 75000; // vertices, texture coordinates and normals, each
+constexpr int MaxMaterials = 64;
+constexpr int MaterialNameSize = 32;    // 31 characters and the NUL
+constexpr int MapNameSize = 255;        // 254 characters and the NUL
+
+struct TextureImage {
+    std::uint32_t textureId = 0; // OpenGL texture name; 0 when none was created
+    std::int32_t bitsPerPixel = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+// One material of a loaded model, filled once by the load and read every frame. Starts all zero.
+struct Material {
+    std::uint32_t faceList = 0; // display list of the material's triangles, then its quads
+    std::uint32_t edgeList = 0; // display list of its distinct edges; 0 when none was built
+    TextureImage diffuseTexture;
+    TextureImage ambientTexture;
+    TextureImage specularTexture;
+    bool smoothEdges = false;
+    bool hasDiffuseTexture = false;
+    bool hasAmbientTexture = false;
+    bool hasSpecularTexture = false;
+    float diffuseColor[4] = {};  // RGB and the transparency as alpha
+    float ambientColor[4] = {};
+    float specularColor[4] = {};
+    float shininess = 0.0f;
+};
+
+struct EdgeNode;
+
+// One accepted face line. Indices are 0-based and checked against what was read; -1 where the face
+// gives none (the fourth corner of a triangle, a missing texture-coordinate or normal set).
+struct Face {
+    std::int32_t v[4];
+    std::int32_t vt[4];
+    std::int32_t vn[4];
+    Vec3 faceNormal;
+    std::int32_t hasNormals; // vn holds indices
+    Face* next;
+};
+
+// The faces drawn with one material, in file order.
+struct FaceGroup {
+    Face* triangles = nullptr;
+    Face* quads = nullptr;
+    EdgeNode* edgeTree = nullptr;
+    std::int32_t materialIndex = -1; // set when a "usemtl" line selected the group
+    // Tails of the two lists, so a face is appended in constant time.
+    Face* lastTriangle = nullptr;
+    Face* lastQuad = nullptr;
+};
+
+struct MaterialDef {
+    char name[MaterialNameSize];
+    float ambient[3];
+    float diffuse[3];
+    float specular[3];
+    float shininess;
+    float transparency; // the alpha of all three colours; 1 is opaque
+    char ambientMap[MapNameSize];
+    char diffuseMap[MapNameSize];
+    char specularMap[MapNameSize];
+    std::int32_t smoothNormals; // non-zero: averaged vertex normals for faces without their own
+    std::int32_t smoothEdges;   // non-zero: an outline over the faces
+};
+
+// Sets a definition to the defaults every material starts from.
+void setMaterialDefDefaults(MaterialDef& def);
+
+// The working data of one load, allocated in one piece by the OBJ reader and released by the load
+// before it returns.
+struct ModelLoadBuffer {
+    Vec3 vertices[MaxModelElements];
+    Vec3 texCoords[MaxModelElements];
+    Vec3 normals[MaxModelElements];
+    FaceGroup groups[MaxMaterials];
+    MaterialDef materialDefs[MaxMaterials];
+    std::int32_t vertexCount;
+    std::int32_t texCoordCount;
+    std::int32_t normalCount;
+    std::int32_t triangleCount;
+    std::int32_t quadCount;
+};
+
+// A model the game draws: static objects that live as long as the process. A fresh Model draws
+// nothing; loadModel fills it once; unloadModel releases its OpenGL objects at exit.
+struct Model {
+    float maxX = 0.0f, maxY = 0.0f, maxZ = 0.0f; // bounds after scaling; they start at the origin
+    float minX = 0.0f, minY = 0.0f, minZ = 0.0f;
+    float extent = 0.0f;                         // largest absolute value among the bounds
+    float scale = 1.0f;                          // every vertex coordinate is multiplied by it
+    ModelLoadBuffer* loadBuffer = nullptr;       // only while loading
+    Material* materials = nullptr;
+    std::int32_t materialCount = 0;
+    bool useEdgeLists = true;                    // cleared for renderers that cannot draw them
+
+    Model() = default;
+    Model(const Model&) = delete;
+    Model& operator=(const Model&) = delete;
+    ~Model();
+};

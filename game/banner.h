@@ -1,0 +1,4 @@
+// The start-up banner with the controls.
+#pragma once
+
+void printBanner();
