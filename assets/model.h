@@ -40,12 +40,14 @@ struct EdgeNode;
 
 // One accepted face line. Indices are 0-based and checked against what was read; -1 where the face
 // gives none (the fourth corner of a triangle, a missing texture-coordinate or normal set).
+// Allocated one by one with std::malloc by the OBJ reader; releaseLoadBuffer frees them.
 struct Face {
     std::int32_t v[4];
     std::int32_t vt[4];
     std::int32_t vn[4];
     Vec3 faceNormal;
-    std::int32_t hasNormals; // vn holds indices
+    std::int32_t hasNormals;      // vn holds indices
+    std::int32_t normalsAveraged; // vn indexes the averaged normals, not the file's
     Face* next;
 };
 
@@ -77,12 +79,31 @@ struct MaterialDef {
 // Sets a definition to the defaults every material starts from.
 void setMaterialDefDefaults(MaterialDef& def);
 
+// What the readers of one load dropped or cut to stay within the capacities and to keep bad
+// indices away from the drawing; the printed counts only tell what was kept. Starts all zero.
+struct LoadDiagnostics {
+    std::int64_t verticesDropped = 0;     // "v" lines past MaxModelElements
+    std::int64_t texCoordsDropped = 0;    // "vt" lines past MaxModelElements
+    std::int64_t normalsDropped = 0;      // "vn" lines past MaxModelElements
+    std::int64_t materialsDropped = 0;    // "newmtl" blocks past MaxMaterials, over all libraries
+    std::int64_t namesCut = 0;            // material names longer than MaterialNameSize - 1
+    std::int64_t facesDropped = 0;        // faces with a position index outside what was read
+    std::int64_t texCoordSetsDropped = 0; // faces kept without their texture coordinates
+    std::int64_t normalSetsDropped = 0;   // faces kept without their normals
+    std::int64_t facesWithoutGroup = 0;   // faces dropped because they would need a 65th group
+    std::int64_t facesNotAllocated = 0;   // faces dropped because memory ran out
+    std::int64_t undrawnFaces = 0;        // faces kept in groups at or past materialCount
+    std::int64_t librariesNotFound = 0;   // "mtllib" files that could not be opened or read
+    bool readError = false;               // reading the OBJ file stopped on a read error
+};
+
 // The working data of one load, allocated in one piece by the OBJ reader and released by the load
-// before it returns.
+// before it returns (releaseLoadBuffer, assets/obj_reader.h).
 struct ModelLoadBuffer {
     Vec3 vertices[MaxModelElements];
     Vec3 texCoords[MaxModelElements];
-    Vec3 normals[MaxModelElements];
+    Vec3 normals[MaxModelElements];         // as read from the file
+    Vec3 averagedNormals[MaxModelElements]; // per position index, for smooth faces without normals
     FaceGroup groups[MaxMaterials];
     MaterialDef materialDefs[MaxMaterials];
     std::int32_t vertexCount;
@@ -90,6 +111,7 @@ struct ModelLoadBuffer {
     std::int32_t normalCount;
     std::int32_t triangleCount;
     std::int32_t quadCount;
+    LoadDiagnostics diagnostics;
 };
 
 // A model the game draws: static objects that live as long as the process. A fresh Model draws

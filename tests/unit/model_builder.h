@@ -1,0 +1,79 @@
+// Builds a model's load buffer by hand, as the OBJ reader would leave it, for the passes that
+// come after the reader.
+#pragma once
+
+#include <deque>
+#include <memory>
+
+#include "assets/model.h"
+
+class ModelBuilder {
+public:
+    ModelBuilder() : buffer_(std::make_unique<ModelLoadBuffer>())
+    {
+        for (MaterialDef& def : buffer_->materialDefs)
+            def = MaterialDef{"", {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, 1.0f, 1.0f, "", "", "", 0, 0};
+        model.loadBuffer = buffer_.get();
+        model.materialCount = 1;
+    }
+    ~ModelBuilder() { model.loadBuffer = nullptr; }
+
+    Model model;
+    ModelLoadBuffer& buffer() { return *buffer_; }
+
+    int vertex(float x, float y, float z)
+    {
+        buffer_->vertices[buffer_->vertexCount] = {x, y, z};
+        return buffer_->vertexCount++;
+    }
+    int texCoord(float u, float v)
+    {
+        buffer_->texCoords[buffer_->texCoordCount] = {u, v, 0.0f};
+        return buffer_->texCoordCount++;
+    }
+    int normal(float x, float y, float z)
+    {
+        buffer_->normals[buffer_->normalCount] = {x, y, z};
+        return buffer_->normalCount++;
+    }
+    // Selects group g as a "usemtl" line would, and makes it smooth or flat.
+    void useMaterial(int g, bool smoothNormals = false, bool smoothEdges = false)
+    {
+        group_ = g;
+        buffer_->groups[g].materialIndex = g;
+        buffer_->materialDefs[g].smoothNormals = smoothNormals ? 1 : 0;
+        buffer_->materialDefs[g].smoothEdges = smoothEdges ? 1 : 0;
+        if (model.materialCount <= g)
+            model.materialCount = g + 1;
+    }
+    // A face over position indices; texture-coordinate and normal indices are optional.
+    Face& face(std::initializer_list<int> v, std::initializer_list<int> vt = {}, std::initializer_list<int> vn = {})
+    {
+        Face& f = faces_.emplace_back();
+        f = Face{{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {0, 0, 0}, 0, 0, nullptr};
+        int k = 0;
+        for (int i : v)
+            f.v[k++] = i;
+        k = 0;
+        for (int i : vt)
+            f.vt[k++] = i;
+        k = 0;
+        for (int i : vn)
+            f.vn[k++] = i;
+        f.hasNormals = vn.size() > 0 ? 1 : 0;
+        FaceGroup& group = buffer_->groups[group_];
+        Face*& head = v.size() == 4 ? group.quads : group.triangles;
+        Face*& tail = v.size() == 4 ? group.lastQuad : group.lastTriangle;
+        if (head == nullptr)
+            head = &f;
+        else
+            tail->next = &f;
+        tail = &f;
+        return f;
+    }
+
+private:
+    std::unique_ptr<ModelLoadBuffer> buffer_;
+    std::deque<Face> faces_;
+    int group_ = 0;
+};
