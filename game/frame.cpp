@@ -43,7 +43,7 @@ void frameWithoutDrawing()
     }
 }
 
-void frame()
+void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     simulateFrame();
@@ -59,6 +59,11 @@ void frame()
     if (gameState.phase == RacePhase::Racing)
         drawRaceTime();
     glutSwapBuffers();
+}
+
+void frame()
+{
+    drawFrame();
     // The delta measured here drives the next frame's simulation.
     updateFrameTiming(elapsedMs());
 }

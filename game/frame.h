@@ -36,7 +36,10 @@ void simulateFrame();
 // ended, the end screen's effects (the grapple let go, the screen marked shown, the restart).
 void frameWithoutDrawing();
 
-// GLUT's display and idle callback: simulate, draw, swap, time the frame.
+// One frame up to its buffer swap: simulate, draw the world and the text, swap.
+void drawFrame();
+
+// GLUT's display and idle callback: drawFrame, then the frame timing.
 void frame();
 
 struct Viewport {

@@ -1,0 +1,159 @@
+// Reading race scripts and feeding them to the game's callbacks.
+#include "game/race_script.h"
+
+#include <GL/glut.h>
+
+#include <cstring>
+
+#include "game/camera.h"
+#include "game/input.h"
+#include "game/race_flow.h"
+#include "game/sim_clock.h"
+#include "sim/grapple.h"
+
+namespace {
+
+constexpr int MaxFrameMs = 60000;
+constexpr std::size_t MaxLineLength = 256;
+constexpr char ControlLetters[] = "wsadm"; // in ScriptControl order
+
+// The controls held in the previous frame, as the game's callbacks last heard them.
+bool lastHeld[ScriptControlCount] = {};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Splits a line into at most four words (a fourth only shows there are too many).
+int splitWords(char* line, char* words[4])
+{
+    int count = 0;
+    char* p = line;
+    while (count < 4) {
+        while (*p != '\0' && isBlank(*p))
+            ++p;
+        if (*p == '\0')
+            break;
+        words[count++] = p;
+        while (*p != '\0' && !isBlank(*p))
+            ++p;
+        if (*p == '\0')
+            break;
+        *p++ = '\0';
+    }
+    return count;
+}
+
+const char* parseFrameLine(char* line, ScriptFrame& frame)
+{
+    char* words[4];
+    const int count = splitWords(line, words);
+    if (count < 2)
+        return "expected \"<ms> <controls> [space]\"";
+    if (count > 3)
+        return "too many words";
+
+    const char* msError = "the frame time must be a whole number from 0 to 60000";
+    if (std::strlen(words[0]) > 5)
+        return msError;
+    int ms = 0;
+    for (const char* c = words[0]; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9')
+            return msError;
+        ms = ms * 10 + (*c - '0');
+    }
+    if (ms > MaxFrameMs)
+        return msError;
+    frame.ms = ms;
+
+    if (std::strcmp(words[1], "-") != 0) {
+        for (const char* c = words[1]; *c != '\0'; ++c) {
+            const char* letter = std::strchr(ControlLetters, *c);
+            if (letter == nullptr)
+                return "controls are the letters w, s, a, d and m, or - for none";
+            const auto control = static_cast<std::size_t>(letter - ControlLetters);
+            if (frame.held[control])
+                return "a control is given twice";
+            frame.held[control] = true;
+        }
+    }
+    if (count == 3) {
+        if (std::strcmp(words[2], "space") != 0)
+            return "the third word can only be \"space\"";
+        frame.space = true;
+    }
+    return nullptr;
+}
+
+void sendControlChange(int control, bool held)
+{
+    if (control == ScriptMouse)
+        mouseButton(GLUT_LEFT_BUTTON, held ? GLUT_DOWN : GLUT_UP, 0, 0);
+    else if (held)
+        keyDown(static_cast<unsigned char>(ControlLetters[control]), 0, 0);
+    else
+        keyUp(static_cast<unsigned char>(ControlLetters[control]), 0, 0);
+}
+
+} // namespace
+
+RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
+{
+    // Room for the longest line accepted, its line end and the NUL; a longer one is refused
+    // rather than read into an unbounded buffer.
+    char line[MaxLineLength + 2];
+    while (std::fgets(line, sizeof line, input_) != nullptr) {
+        ++lineNumber_;
+        const std::size_t length = std::strlen(line);
+        if (length == sizeof line - 1 && line[length - 1] != '\n') {
+            std::snprintf(error_, sizeof error_, "line %ld: line too long", lineNumber_);
+            return Result::Error;
+        }
+        if (line[0] == '#')
+            continue;
+        const char* first = line;
+        while (*first != '\0' && isBlank(*first))
+            ++first;
+        if (*first == '\0')
+            continue;
+
+        frame = ScriptFrame{};
+        if (const char* reason = parseFrameLine(line, frame)) {
+            std::snprintf(error_, sizeof error_, "line %ld: %s", lineNumber_, reason);
+            return Result::Error;
+        }
+        return Result::Frame;
+    }
+    if (std::ferror(input_)) {
+        std::snprintf(error_, sizeof error_, "cannot read the input after line %ld", lineNumber_);
+        return Result::Error;
+    }
+    return Result::End;
+}
+
+void startScriptedRace()
+{
+    installSimClock();
+    input = InputState{};
+    for (bool& held : lastHeld)
+        held = false;
+    cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
+    cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
+    cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
+    resetRace();
+    placeGrapplePoints();
+    startCountdown();
+}
+
+void applyScriptFrameInput(const ScriptFrame& frame)
+{
+    simClockFireDue();
+    for (int control = 0; control < ScriptControlCount; ++control) {
+        if (frame.held[control] != lastHeld[control]) {
+            sendControlChange(control, frame.held[control]);
+            lastHeld[control] = frame.held[control];
+        }
+    }
+    if (frame.space) {
+        keyDown(' ', 0, 0);
+        keyUp(' ', 0, 0);
+    }
+}

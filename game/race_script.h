@@ -1,0 +1,39 @@
+// Race scripts: one frame per line, "<ms> <controls> [space]", replayed through the game's own
+// callbacks against the simulated clock. Shared by the headless simulator and the replay tool.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+enum ScriptControl { ScriptForward, ScriptBackward, ScriptLeft, ScriptRight, ScriptMouse, ScriptControlCount };
+
+struct ScriptFrame {
+    int ms = 0;                              // how long the frame lasts on the simulated clock
+    bool held[ScriptControlCount] = {};      // w, s, a, d, m held during the frame
+    bool space = false;                      // space pressed and released just before the frame
+};
+
+// Reads script lines one at a time, skipping blank and comment lines.
+class RaceScriptReader {
+public:
+    explicit RaceScriptReader(std::FILE* input) : input_(input) {}
+
+    enum class Result { Frame, End, Error };
+
+    // The next frame; on Error, error() holds one line for standard error naming the line number.
+    Result next(ScriptFrame& frame);
+    const char* error() const { return error_; }
+
+private:
+    std::FILE* input_;
+    long lineNumber_ = 0;
+    char error_[160] = {};
+};
+
+// Start-up as the game does it, less the window and the models, on a fresh simulated clock: the
+// countdown's first tick is due at 1000 ms.
+void startScriptedRace();
+
+// What happens between two frames: the due timers fire, then each control whose held state changed
+// goes through the game's callbacks, then the space bar is pressed and released if asked.
+void applyScriptFrameInput(const ScriptFrame& frame);
