@@ -1,13 +1,11 @@
 // Vantor Sprint: start-up and the hand-over to GLUT's main loop.
 #include <GL/glut.h>
 
-#include "assets/model_loader.h"
 #include "game/banner.h"
 #include "game/camera.h"
-#include "game/frame.h"
 #include "game/input.h"
 #include "game/race_flow.h"
-#include "sim/grapple.h"
+#include "game/startup.h"
 
 int main(int argc, char** argv)
 {
@@ -17,33 +15,8 @@ int main(int argc, char** argv)
     cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
     resetRace();
 
-    // The command line goes to GLUT unchanged; the game has no options of its own.
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(640, 480);
-    glutCreateWindow("Vantor Sprint");
-
-    glutDisplayFunc(frame);
-    glutIdleFunc(frame);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyDown);
-    glutKeyboardUpFunc(keyUp);
-    glutMouseFunc(mouseButton);
-
-    quadric = gluNewQuadric();
-
-    // A model that fails to load does not stop the game; its loader has said why.
-    loadModel(groundBlockModel, "model_ground_block.obj", 20000.0f);
-    loadModel(carModel, "model_car.obj", 1.0f);
-    loadModel(buildingsModel, "model_buildings.obj", 1.0f);
-    setupGrapplePoints();
-
-    // Light 0 keeps OpenGL's defaults and the clear colour stays black.
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-
+    openGameWindow(&argc, argv);
+    loadScene();
     printBanner();
 
     startCountdown();
