@@ -6,18 +6,11 @@
 
 namespace {
 
-struct PendingTimer {
-    long long dueMs;
-    unsigned long long armedOrder;
-    TimerCallback callback;
-    int value;
-};
-
 // Reset by installSimClock; lives for the process. The time is kept in 64 bits so timers stay in
 // order however long a run lasts; readers see it wrapped to 32 bits, as GLUT's counter wraps.
 long long nowMs = 0;
 unsigned long long timersArmed = 0;
-std::vector<PendingTimer> pending;
+std::vector<SimClockTimer> pending;
 
 int simElapsedMs() { return static_cast<int>(static_cast<unsigned int>(nowMs)); }
 
@@ -44,13 +37,13 @@ void simClockFireDue()
 {
     for (;;) {
         auto next = std::min_element(pending.begin(), pending.end(),
-                                     [](const PendingTimer& a, const PendingTimer& b) {
+                                     [](const SimClockTimer& a, const SimClockTimer& b) {
                                          return a.dueMs != b.dueMs ? a.dueMs < b.dueMs
                                                                    : a.armedOrder < b.armedOrder;
                                      });
         if (next == pending.end() || next->dueMs > nowMs)
             return;
-        const PendingTimer timer = *next;
+        const SimClockTimer timer = *next;
         pending.erase(next);
         timer.callback(timer.value);
     }
@@ -63,3 +56,12 @@ void simClockAdvanceAndFire(int ms)
 }
 
 int simClockPendingTimers() { return static_cast<int>(pending.size()); }
+
+SimClockState simClockSave() { return {nowMs, timersArmed, pending}; }
+
+void simClockRestore(const SimClockState& state)
+{
+    nowMs = state.nowMs;
+    timersArmed = state.timersArmed;
+    pending = state.pending; // reuses the vector's storage, so a search restoring often rarely allocates
+}
