@@ -1,13 +1,46 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and its tests, and runs every test.
+# Installs what is missing, builds the game and its tests, and runs every test; then the unit tests
+# again under the address and undefined-behaviour sanitizers, and each model-reader fuzzer for a
+# short fixed time. The reader benchmarks are built here but run by hand.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
-ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils
+ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils \
+    clang libclang-rt-14-dev libbenchmark-dev
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVANTOR_BUILD_TESTS=ON -DVANTOR_WARNINGS_AS_ERRORS=ON >/dev/null
+    -DVANTOR_BUILD_TESTS=ON -DVANTOR_WARNINGS_AS_ERRORS=ON -DVANTOR_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build build/test -j"$(nproc)"
 
-cd build/test
-ctest --output-on-failure -j"$(nproc)"
+(cd build/test && ctest --output-on-failure -j"$(nproc)")
+
+# The unit tests with every memory error and undefined behaviour fatal. They need no display.
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTOR_BUILD_TESTS=ON -DVANTOR_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$(nproc)" --target vantor-unit-tests
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    build/asan/tests/vantor-unit-tests --gtest_brief=1
+
+# Each reader fuzzer from its committed seeds, for a fixed time; any finding fails the run. New
+# inputs go to a scratch folder, never into the committed corpus.
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVANTOR_BUILD_FUZZERS=ON >/dev/null
+fuzz_targets=(obj_reader mtl_reader tga_decoder pattern_scanner)
+fuzz_binaries=()
+for target in "${fuzz_targets[@]}"; do
+    fuzz_binaries+=("vantor-fuzz-${target//_/-}")
+done
+cmake --build build/fuzz -j"$(nproc)" --target "${fuzz_binaries[@]}"
+for target in "${fuzz_targets[@]}"; do
+    scratch=build/fuzz/scratch/$target
+    rm -rf "$scratch" && mkdir -p "$scratch"
+    echo "Fuzzing $target for $FUZZ_SECONDS s"
+    if ! "build/fuzz/fuzz/vantor-fuzz-${target//_/-}" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
+        -artifact_prefix="$scratch/" "$scratch" "fuzz/corpus/$target" >"$scratch.log" 2>&1; then
+        tail -n 60 "$scratch.log"
+        echo "Fuzzer $target found a problem; the input is in $scratch/" >&2
+        exit 1
+    fi
+    grep -E '^Done' "$scratch.log" || true
+done

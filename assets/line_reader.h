@@ -1,0 +1,29 @@
+// Reading a text file line by line for the OBJ and MTL readers, a block at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+constexpr int MaxLineLength = 254;                  // characters, terminator included
+constexpr int LineBufferSize = MaxLineLength + 1;   // and the NUL
+constexpr std::size_t LineReaderBlockSize = 32 * 1024; // bytes read from the file at once
+
+// One open text file being read by lines. The reader that opened the file owns it and closes it;
+// this record only borrows it for as long as lines are read.
+struct LineReader {
+    std::FILE* file = nullptr;
+    std::size_t position = 0; // next unread byte of block
+    std::size_t end = 0;      // bytes in block
+    bool endOfFile = false;   // the file has no bytes left
+    bool readError = false;   // a read failed for another reason than the end of the file
+    char block[LineReaderBlockSize];
+};
+
+void startLineReader(LineReader& reader, std::FILE* file);
+
+// Reads the next line into line (LineBufferSize bytes) and returns line, or null when no line
+// could be read. A line ends after a CR or an LF, which stays in the buffer, or after
+// MaxLineLength characters, the rest then being the next line; so CR LF gives a line ending in CR
+// and one holding only the LF. At the end of the file a last unterminated line is returned, and
+// null only once nothing is left. A read error returns null, even in the middle of a line.
+char* readLine(LineReader& reader, char* line);

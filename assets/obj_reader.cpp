@@ -1,0 +1,408 @@
+// The OBJ reader: each line is tried against the line patterns in order, the first that yields its
+// full count decides, and faces are sorted into the group of the current material.
+#include "assets/obj_reader.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <new>
+#include <string_view>
+
+#include "assets/line_reader.h"
+#include "assets/load_report.h"
+#include "assets/material_name.h"
+#include "assets/mtl_reader.h"
+#include "assets/pattern_scanner.h"
+#include "assets/readable_file.h"
+
+namespace {
+
+enum class LineKind { Vertex, TexCoord, Normal, Face };
+
+struct LinePattern {
+    const char* pattern;
+    int required; // the count the pattern must yield
+    LineKind kind;
+    int corners;  // faces: 3 or 4
+    bool texCoords;
+    bool normals;
+};
+
+// Tried in this order; the first whose count is reached is the only one applied. So a face with
+// five or more corners is read as a quad of its first four, and a line that begins with white
+// space matches nothing.
+constexpr LinePattern LinePatterns[] = {
+    {"v %f %f %f", 3, LineKind::Vertex, 0, false, false},
+    {"vt %f %f %f", 3, LineKind::TexCoord, 0, false, false},
+    {"vt %f %f", 2, LineKind::TexCoord, 0, false, false},
+    {"vn %f %f %f", 3, LineKind::Normal, 0, false, false},
+    {"f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", 12, LineKind::Face, 4, true, true},
+    {"f %d/%d/%d %d/%d/%d %d/%d/%d", 9, LineKind::Face, 3, true, true},
+    {"f %d//%d %d//%d %d//%d %d//%d", 8, LineKind::Face, 4, false, true},
+    {"f %d/%d %d/%d %d/%d %d/%d", 8, LineKind::Face, 4, true, false},
+    {"f %d//%d %d//%d %d//%d", 6, LineKind::Face, 3, false, true},
+    {"f %d/%d %d/%d %d/%d", 6, LineKind::Face, 3, true, false},
+    {"f %d %d %d %d", 4, LineKind::Face, 4, false, false},
+    {"f %d %d %d", 3, LineKind::Face, 3, false, false},
+};
+constexpr int PatternCount = static_cast<int>(std::size(LinePatterns));
+
+// For each pattern, an earlier one that begins with it, or -1. Scanning stops where the shorter
+// pattern ends, so its count is the longer one's count cut to its own number of conversions and
+// the line need not be scanned again: "vt %f %f" after "vt %f %f %f", a triangle after the quad
+// of the same form.
+constexpr std::array<int, PatternCount> LongerPattern = [] {
+    std::array<int, PatternCount> longer{};
+    for (int row = 0; row < PatternCount; ++row) {
+        longer[row] = -1;
+        for (int earlier = 0; earlier < row && longer[row] < 0; ++earlier)
+            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern))
+                longer[row] = earlier;
+    }
+    return longer;
+}();
+
+// Cutting the longer count to the required one is only right when a pattern requires all of its
+// conversions.
+constexpr bool everyConversionRequired()
+{
+    for (const LinePattern& form : LinePatterns) {
+        const std::string_view pattern = form.pattern;
+        if (static_cast<int>(std::count(pattern.begin(), pattern.end(), '%')) != form.required)
+            return false;
+    }
+    return true;
+}
+static_assert(everyConversionRequired());
+
+struct ObjReadState {
+    Model& model;
+    ModelLoadBuffer& buffer;
+    LibraryOpener openLibrary;
+    void* context;
+    std::int32_t currentMaterial = -1;
+    std::int64_t groupFaces[MaxMaterials] = {}; // faces kept per group, for the diagnostics
+};
+
+bool startsWith(const char* line, const char* key)
+{
+    return std::strncmp(line, key, std::strlen(key)) == 0;
+}
+
+std::FILE* openLibraryByName(const char* fileName, void*)
+{
+    return openReadableFile(fileName, "r");
+}
+
+void readLibraryLine(ObjReadState& state, const char* line)
+{
+    ScannedField word;
+    if (scanPattern(line, "mtllib %s", &word) != 1)
+        return;
+    char fileName[LineBufferSize + 1];
+    std::memcpy(fileName, word.word, static_cast<std::size_t>(word.wordLength));
+    fileName[word.wordLength] = '\0';
+    reportLoadingLibrary(fileName);
+    std::FILE* file = state.openLibrary(fileName, state.context);
+    if (!file) {
+        reportLoadError(LoadError::FileNotFound);
+        ++state.buffer.diagnostics.librariesNotFound;
+        return;
+    }
+    readMtlFile(state.model, file);
+}
+
+void selectMaterial(ObjReadState& state, const char* line)
+{
+    const std::int32_t materialCount = state.model.materialCount;
+    ScannedField word;
+    std::int32_t index = 0;
+    if (scanPattern(line, "usemtl %s", &word) == 1 && materialCount > 0) {
+        // Definitions keep long names cut, so the word is cut the same way before comparing.
+        char name[MaterialNameSize];
+        copyMaterialName(name, word);
+        index = materialCount;
+        for (std::int32_t i = 0; i < materialCount; ++i) {
+            if (std::strncmp(state.buffer.materialDefs[i].name, name, MaterialNameSize) == 0) {
+                index = i;
+                break;
+            }
+        }
+    }
+    state.currentMaterial = index;
+    // With all 64 materials defined, an unknown name selects a 65th group that does not exist.
+    if (index < MaxMaterials)
+        state.buffer.groups[index].materialIndex = index;
+}
+
+void storeVertex(ObjReadState& state, const ScannedField* fields)
+{
+    ModelLoadBuffer& buffer = state.buffer;
+    // Rule for a full table: the element is dropped; the printed count stays what was stored.
+    if (buffer.vertexCount >= MaxModelElements) {
+        ++buffer.diagnostics.verticesDropped;
+        return;
+    }
+    Model& model = state.model;
+    const Vec3 v = {fields[0].number * model.scale, fields[1].number * model.scale,
+                    fields[2].number * model.scale};
+    buffer.vertices[buffer.vertexCount++] = v;
+    // The bounds start at the origin and are never reset, so they always enclose it.
+    model.maxX = std::max(model.maxX, v.x);
+    model.maxY = std::max(model.maxY, v.y);
+    model.maxZ = std::max(model.maxZ, v.z);
+    model.minX = std::min(model.minX, v.x);
+    model.minY = std::min(model.minY, v.y);
+    model.minZ = std::min(model.minZ, v.z);
+}
+
+void storeElement(Vec3* table, std::int32_t& count, std::int64_t& dropped, const ScannedField* fields,
+                  int numbers)
+{
+    if (count >= MaxModelElements) {
+        ++dropped;
+        return;
+    }
+    table[count++] = {fields[0].number, fields[1].number, numbers == 3 ? fields[2].number : 0.0f};
+}
+
+// OBJ indices start at 1 and count back from the last element read so far when negative. -1 for
+// an index that names no element read so far: 0, one past the end, or one too large for an int.
+std::int32_t resolveIndex(const ScannedField& field, std::int32_t count)
+{
+    if (field.overflow || field.integer == 0)
+        return -1;
+    const std::int64_t index = field.integer > 0 ? std::int64_t{field.integer} - 1
+                                                 : std::int64_t{field.integer} + count;
+    return (index >= 0 && index < count) ? static_cast<std::int32_t>(index) : -1;
+}
+
+// Resolves one index set (positions, texture coordinates or normals) of a face; false when any
+// corner's index is bad, the whole set then being -1.
+bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::int32_t count,
+                     std::int32_t* indices)
+{
+    for (int k = 0; k < corners; ++k) {
+        indices[k] = resolveIndex(fields[k * stride], count);
+        if (indices[k] < 0) {
+            std::fill(indices, indices + 4, -1);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Rule for bad indices: a face whose positions do not all name vertices read so far is dropped
+// (nothing of it is kept, not even the material it would have fixed); a bad texture-coordinate or
+// normal index drops only that set, and the face is drawn as if it had been written without it.
+// So nothing past the tables ever reaches the normals, the display lists or the edge trees.
+void storeFace(ObjReadState& state, const LinePattern& form, const ScannedField* fields)
+{
+    ModelLoadBuffer& buffer = state.buffer;
+    LoadDiagnostics& diagnostics = buffer.diagnostics;
+    const int stride = 1 + (form.texCoords ? 1 : 0) + (form.normals ? 1 : 0);
+    Face face;
+    std::fill(std::begin(face.v), std::end(face.v), -1);
+    std::fill(std::begin(face.vt), std::end(face.vt), -1);
+    std::fill(std::begin(face.vn), std::end(face.vn), -1);
+    face.faceNormal = {0.0f, 0.0f, 0.0f};
+    face.hasNormals = 0;
+    face.normalsAveraged = 0;
+    face.next = nullptr;
+
+    if (!resolveIndexSet(fields, stride, form.corners, buffer.vertexCount, face.v)) {
+        ++diagnostics.facesDropped;
+        return;
+    }
+    if (form.texCoords &&
+        !resolveIndexSet(fields + 1, stride, form.corners, buffer.texCoordCount, face.vt))
+        ++diagnostics.texCoordSetsDropped;
+    if (form.normals) {
+        if (resolveIndexSet(fields + stride - 1, stride, form.corners, buffer.normalCount, face.vn))
+            face.hasNormals = 1;
+        else
+            ++diagnostics.normalSetsDropped;
+    }
+
+    // Faces before any "usemtl" go to the group just past the materials known at the first one.
+    if (state.currentMaterial == -1)
+        state.currentMaterial = state.model.materialCount;
+    // Rule for a 65th group: with 64 materials known such faces could never be drawn; dropped.
+    if (state.currentMaterial >= MaxMaterials) {
+        ++diagnostics.facesWithoutGroup;
+        return;
+    }
+    // Rule for a failed allocation: the face is dropped and the load goes on.
+    Face* stored = static_cast<Face*>(std::malloc(sizeof(Face)));
+    if (!stored) {
+        ++diagnostics.facesNotAllocated;
+        return;
+    }
+    *stored = face;
+    FaceGroup& group = buffer.groups[state.currentMaterial];
+    if (form.corners == 4) {
+        appendFace(group.quads, group.lastQuad, stored);
+        ++buffer.quadCount;
+    } else {
+        appendFace(group.triangles, group.lastTriangle, stored);
+        ++buffer.triangleCount;
+    }
+    ++state.groupFaces[state.currentMaterial];
+}
+
+void applyPattern(ObjReadState& state, const LinePattern& form, const ScannedField* fields)
+{
+    ModelLoadBuffer& buffer = state.buffer;
+    switch (form.kind) {
+    case LineKind::Vertex: storeVertex(state, fields); break;
+    case LineKind::TexCoord:
+        storeElement(buffer.texCoords, buffer.texCoordCount, buffer.diagnostics.texCoordsDropped,
+                     fields, form.required);
+        break;
+    case LineKind::Normal:
+        storeElement(buffer.normals, buffer.normalCount, buffer.diagnostics.normalsDropped, fields, 3);
+        break;
+    case LineKind::Face: storeFace(state, form, fields); break;
+    }
+}
+
+void processLine(ObjReadState& state, const char* line)
+{
+    // The first letter alone rules out both keywords for nearly every line.
+    if (line[0] == 'm' && startsWith(line, "mtllib"))
+        readLibraryLine(state, line);
+    if (line[0] == 'u' && startsWith(line, "usemtl"))
+        selectMaterial(state, line);
+
+    ScannedField fields[PatternCount][MaxScannedFields];
+    const ScannedField* rowFields[PatternCount];
+    int counts[PatternCount];
+    for (int row = 0; row < PatternCount; ++row) {
+        const LinePattern& form = LinePatterns[row];
+        const int longer = LongerPattern[row];
+        if (longer >= 0) {
+            counts[row] = std::min(counts[longer], form.required);
+            rowFields[row] = rowFields[longer];
+        } else {
+            // Every pattern begins with a letter: a line that starts otherwise yields nothing.
+            counts[row] = line[0] == form.pattern[0] ? scanPattern(line, form.pattern, fields[row]) : 0;
+            rowFields[row] = fields[row];
+        }
+        if (counts[row] == form.required) {
+            applyPattern(state, form, rowFields[row]);
+            return;
+        }
+    }
+}
+
+void releaseFaceList(Face*& head)
+{
+    while (head) {
+        Face* next = head->next;
+        std::free(head);
+        head = next;
+    }
+}
+
+} // namespace
+
+void appendFace(Face*& head, Face*& tail, Face* face)
+{
+    face->next = nullptr;
+    if (head)
+        tail->next = face;
+    else
+        head = face;
+    tail = face;
+}
+
+bool createLoadBuffer(Model& model)
+{
+    // About 2.7 MB in one piece; the element tables are filled as lines are read.
+    ModelLoadBuffer* buffer = new (std::nothrow) ModelLoadBuffer;
+    if (!buffer)
+        return false;
+    buffer->vertexCount = 0;
+    buffer->texCoordCount = 0;
+    buffer->normalCount = 0;
+    buffer->triangleCount = 0;
+    buffer->quadCount = 0;
+    for (MaterialDef& def : buffer->materialDefs)
+        setMaterialDefDefaults(def);
+    model.loadBuffer = buffer;
+    return true;
+}
+
+void releaseLoadBuffer(Model& model)
+{
+    ModelLoadBuffer* buffer = model.loadBuffer;
+    if (!buffer)
+        return;
+    for (FaceGroup& group : buffer->groups) {
+        releaseFaceList(group.triangles);
+        releaseFaceList(group.quads);
+        group.lastTriangle = nullptr;
+        group.lastQuad = nullptr;
+    }
+    delete buffer;
+    model.loadBuffer = nullptr;
+}
+
+bool readObjStream(Model& model, std::FILE* file, LibraryOpener openLibrary, void* context)
+{
+    // Rule for a failed allocation of the buffer: reported with the loaders' memory message in
+    // place of "done.", and the load fails as for a missing file, with the model unchanged.
+    if (model.loadBuffer)
+        releaseLoadBuffer(model);
+    if (!createLoadBuffer(model)) {
+        reportLoadError(LoadError::OutOfMemory);
+        std::fclose(file);
+        return false;
+    }
+    reportDone();
+
+    ObjReadState state{model, *model.loadBuffer, openLibrary, context};
+    LineReader reader;
+    startLineReader(reader, file);
+    char line[LineBufferSize];
+    while (readLine(reader, line))
+        processLine(state, line);
+    // Rule for a read error after the first bytes: reading stops there as at the end of the file,
+    // and what was read is kept; a file that cannot be read at all never got this far.
+    ModelLoadBuffer& buffer = *model.loadBuffer;
+    buffer.diagnostics.readError = reader.readError;
+    std::fclose(file);
+
+    // A model without materials has one default material.
+    if (model.materialCount == 0)
+        model.materialCount = 1;
+    for (int group = model.materialCount; group < MaxMaterials; ++group)
+        buffer.diagnostics.undrawnFaces += state.groupFaces[group];
+    for (float bound : {model.maxX, model.maxY, model.maxZ, model.minX, model.minY, model.minZ})
+        model.extent = std::max(model.extent, std::fabs(bound));
+
+    std::FILE* out = loadReportStream();
+    std::fprintf(out, "-> Number of vertices:   %d\n", buffer.vertexCount);
+    std::fprintf(out, "-> Number of normals:    %d\n", buffer.normalCount);
+    std::fprintf(out, "-> Number of tex coords: %d\n", buffer.texCoordCount);
+    std::fprintf(out, "-> Number of triangles:  %d\n", buffer.triangleCount);
+    std::fprintf(out, "-> Number of quads:      %d\n", buffer.quadCount);
+    return true;
+}
+
+bool readObjFile(Model& model, const char* fileName)
+{
+    reportLoadingModel(fileName);
+    // A path that opens but cannot be read (a directory, say) is reported as not found: an empty
+    // model loaded from it would hide the mistake.
+    std::FILE* file = openReadableFile(fileName, "r");
+    if (!file) {
+        reportLoadError(LoadError::FileNotFound);
+        return false;
+    }
+    return readObjStream(model, file, openLibraryByName, nullptr);
+}

@@ -1,0 +1,32 @@
+// What the reader fuzz targets share: the readers' console silenced, and in-memory files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "assets/load_report.h"
+
+// The readers print a line or more per file; at thousands of inputs a second that is only noise.
+inline void silenceLoadReports()
+{
+    static std::FILE* sink = std::fopen("/dev/null", "w");
+    setLoadReportStream(sink);
+}
+
+// An open stream over the bytes (which must outlive it); fmemopen takes no empty buffer, so an
+// empty input reads from /dev/null.
+inline std::FILE* openBytes(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return std::fopen("/dev/null", "rb");
+    return fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+}
+
+// A broken invariant is a finding: abort so the fuzzer keeps the input.
+inline void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}

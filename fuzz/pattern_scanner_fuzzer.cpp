@@ -1,0 +1,26 @@
+// Fuzzes the readers' pattern matcher against the C library's sscanf: for a line of the input,
+// every reader pattern must give the same count and the same values.
+#include <algorithm>
+#include <string>
+
+#include "assets/line_reader.h"
+#include "fuzz_support.h"
+#include "sscanf_comparison.h"
+
+namespace {
+
+const char* const Patterns[] = {
+    "v %f %f %f", "vt %f %f", "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", "f %d//%d %d//%d %d//%d %d//%d",
+    "f %d/%d %d/%d %d/%d %d/%d", "f %d %d %d %d", "mtllib %s", "Smooth %d",
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    // A line as the readers see one: at most MaxLineLength characters.
+    const std::string line(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, MaxLineLength));
+    for (const char* pattern : Patterns)
+        require(compareWithSscanf(line.c_str(), pattern).empty());
+    return 0;
+}

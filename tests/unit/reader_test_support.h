@@ -1,0 +1,91 @@
+// Helpers for the model-reader tests: a private folder of files written by the test, standard
+// output captured around a call, and a model whose load buffer is released afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "assets/obj_reader.h"
+
+// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-readers-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            ADD_FAILURE() << "cannot create a temporary folder";
+        path_ = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Writes the bytes to a file of that name in the folder and returns its full path.
+    std::string write(const std::string& name, const std::string& bytes) const
+    {
+        const std::string path = file(name);
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Runs the call with file descriptor 1 sent to a temporary file and returns what it wrote, so
+// that the readers' exact bytes on standard output, and only there, can be compared.
+inline std::string captureStdout(const std::function<void()>& call)
+{
+    std::fflush(stdout);
+    std::FILE* sink = std::tmpfile();
+    const int saved = dup(1);
+    dup2(fileno(sink), 1);
+    call();
+    std::fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+    std::string text;
+    std::rewind(sink);
+    for (int c; (c = std::fgetc(sink)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(sink);
+    return text;
+}
+
+// A model as the readers leave it; the buffer is released at the end, and materialCount is put
+// back to 0 because the readers set it without creating any Material for the unload to delete.
+struct ReadModel {
+    Model model;
+    ~ReadModel()
+    {
+        releaseLoadBuffer(model);
+        model.materialCount = 0;
+    }
+    ModelLoadBuffer& buffer() { return *model.loadBuffer; }
+};
+
+// The count lines that end every OBJ read.
+inline std::string objCounts(int vertices, int normals, int texCoords, int triangles, int quads)
+{
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "-> Number of vertices:   %d\n-> Number of normals:    %d\n"
+                  "-> Number of tex coords: %d\n-> Number of triangles:  %d\n"
+                  "-> Number of quads:      %d\n",
+                  vertices, normals, texCoords, triangles, quads);
+    return text;
+}
