@@ -32,7 +32,7 @@ TEST_F(MtlReader, CountsItsNewmtlBlocksAndSetsTheirKeys)
 {
     const std::string out = read("# three materials\nnewmtl red\nKa 0.1 0.2 0.3\nKd 1 0 0\n"
                                  "Ks 0.5 0.5 0.5\nTr 0.25\nNs 40\nmap_Kd red.tga\nmap_Ka amb.tga\n"
-                                 "map_Ks spec.tga\nSmooth 1\nNormal 1\nillum 2\nd 0.5\n"
+                                 "map_Ks shine.tga\nSmooth 1\nNormal 1\nillum 2\nd 0.5\n"
                                  "newmtl green\nKa 0 1 0\n"
                                  "newmtl blue\n");
     EXPECT_EQ(out, "done.\n-> Number of materials:  3\n");
@@ -47,7 +47,7 @@ TEST_F(MtlReader, CountsItsNewmtlBlocksAndSetsTheirKeys)
     EXPECT_FLOAT_EQ(red.shininess, 40.0f);
     EXPECT_STREQ(red.diffuseMap, "red.tga");
     EXPECT_STREQ(red.ambientMap, "amb.tga");
-    EXPECT_STREQ(red.specularMap, "spec.tga");
+    EXPECT_STREQ(red.specularMap, "shine.tga");
     EXPECT_EQ(red.smoothEdges, 1);
     EXPECT_EQ(red.smoothNormals, 1);
     // A definition without "Kd" keeps the default diffuse colour.
