@@ -1,0 +1,157 @@
+// The whole load pipeline on a real context: its console report, a missing file, one file loaded
+// twice, the renderer check; and the grapple beam leaving the glow maps alone.
+#include <GL/glu.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "../unit/reader_test_support.h"
+#include "assets/load_report.h"
+#include "assets/model_loader.h"
+#include "game/frame.h"
+#include "gl_fixture.h"
+#include "render/draw_model.h"
+#include "sim/car.h"
+#include "sim/world_draw.h"
+
+namespace {
+
+// Runs the call in the folder of the small test scene, whose files name each other relatively.
+class InSceneFolder : public GlTest {
+protected:
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(std::string(VANTOR_TEST_DATA) + "/scene");
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(previous_);
+        GlTest::TearDown();
+    }
+
+private:
+    std::filesystem::path previous_;
+};
+
+TEST_F(InSceneFolder, AWholeLoadReportsEachFileInOrderAndEndsWithAnEmptyLine)
+{
+    Model model;
+    bool loaded = false;
+    const std::string console = captureStdout([&] { loaded = loadModel(model, "model_buildings.obj", 1.0f); });
+    EXPECT_TRUE(loaded);
+    // The file has one library with one material, 8 positions, 4 texture coordinates, 3 quads,
+    // and one run-length 4 x 4 texture.
+    EXPECT_EQ(console,
+              "Loading model model_buildings.obj: done.\n"
+              "Loading material library model_buildings.mtl: done.\n"
+              "-> Number of materials:  1\n"
+              "-> Number of vertices:   8\n"
+              "-> Number of normals:    0\n"
+              "-> Number of tex coords: 4\n"
+              "-> Number of triangles:  0\n"
+              "-> Number of quads:      3\n"
+              "Loading texture windows.tga: done.\n"
+              "-> Format of texture:    RLE Compressed.\n"
+              "-> Width of texture:     4\n"
+              "-> Height of texture:    4\n"
+              "-> Bitdepth of texture:  24\n"
+              "Completed loading model model_buildings.obj.\n\n");
+    EXPECT_EQ(model.loadBuffer, nullptr) << "no load-time data is kept";
+    ASSERT_EQ(model.materialCount, 1);
+    EXPECT_TRUE(model.materials[0].hasAmbientTexture);
+    EXPECT_TRUE(glIsList(model.materials[0].faceList));
+    EXPECT_EQ(model.scale, 1.0f);
+}
+
+TEST_F(InSceneFolder, AMissingFileLeavesAFreshModelThatDrawsNothing)
+{
+    Model model;
+    bool loaded = true;
+    const std::string console = captureStdout([&] { loaded = loadModel(model, "no_such_model.obj", 2.5f); });
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(console, "Loading model no_such_model.obj: error, file not found!\n");
+    EXPECT_EQ(model.materialCount, 0);
+    EXPECT_EQ(model.materials, nullptr);
+    EXPECT_EQ(model.loadBuffer, nullptr);
+    EXPECT_EQ(model.scale, 2.5f);
+    drawModel(model);
+    const Rgb seen = centrePixel();
+    EXPECT_EQ(seen.r + seen.g + seen.b, 0);
+}
+
+TEST_F(InSceneFolder, OneFileLoadedTwiceGetsListsAndTexturesOfItsOwnEachTime)
+{
+    Model first, second;
+    const std::string console = captureStdout([&] {
+        loadModel(first, "model_buildings.obj", 1.0f);
+        loadModel(second, "model_buildings.obj", 1.0f);
+    });
+    EXPECT_EQ(console.find("Completed loading model model_buildings.obj."),
+              console.rfind("Completed loading model model_buildings.obj.") - console.size() / 2)
+        << "two identical reports, one after the other";
+    ASSERT_EQ(first.materialCount, 1);
+    ASSERT_EQ(second.materialCount, 1);
+    EXPECT_NE(first.materials[0].faceList, second.materials[0].faceList);
+    EXPECT_NE(first.materials[0].ambientTexture.textureId, second.materials[0].ambientTexture.textureId);
+    unloadModel(first);
+    EXPECT_TRUE(glIsList(second.materials[0].faceList)) << "unloading one leaves the other whole";
+    EXPECT_TRUE(glIsTexture(second.materials[0].ambientTexture.textureId));
+}
+
+TEST(RendererCheck, OnlyTheTwoSpellingsOfOneOldRendererLoseEdgeLists)
+{
+    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATI Rage 128"));
+    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATi Rage 128"));
+    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATI Rage 128 Pro OpenGL Engine"));
+    EXPECT_FALSE(rendererCannotDrawEdgeLists("ATI RAGE 128"));
+    EXPECT_FALSE(rendererCannotDrawEdgeLists("ATI Rage 12"));
+    EXPECT_FALSE(rendererCannotDrawEdgeLists("llvmpipe (LLVM 15.0.6, 256 bits)"));
+    EXPECT_FALSE(rendererCannotDrawEdgeLists(""));
+    EXPECT_FALSE(rendererCannotDrawEdgeLists(nullptr));
+}
+
+TEST_F(InSceneFolder, TheGrappleBeamLeavesTheGlowMapsAsTheyWere)
+{
+    Model glowing;
+    captureStdout([&] { loadModel(glowing, "model_buildings.obj", 1.0f / 150.0f); });
+    if (quadric == nullptr)
+        quadric = gluNewQuadric();
+    // The building's front, scaled down, fills the middle of the window. The emission is black,
+    // as the world drawing sets it before its models.
+    const auto drawProbe = [&glowing] {
+        const float noEmission[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, noEmission);
+        glDisable(GL_BLEND);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(0.0f, -1.0f, 0.5f);
+        drawModel(glowing);
+        return centrePixel();
+    };
+    const Rgb before = drawProbe();
+    EXPECT_GT(before.r, 100) << "the glow map shows";
+
+    car = Car{};
+    car.grappleAttached = true;
+    car.anchor = {-2.0f, 100.0f, 2350.0f, 1.0f};
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 4.0 / 3.0, 1.0, 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(-2.0, 10.0, -36.0, -2.0, 1.0, 4.0, 0.0, 1.0, 0.0);
+    drawWorld();
+    car.grappleAttached = false;
+
+    const Rgb after = drawProbe();
+    EXPECT_EQ(after.r, before.r);
+    EXPECT_EQ(after.g, before.g);
+    EXPECT_EQ(after.b, before.b);
+}
+
+} // namespace
