@@ -1,0 +1,165 @@
+// vantor-model-check: reads model files the way the game does, without a window, and says what
+// the game would make of them: the same progress lines, a summary of each material, and a warning
+// for everything the game would drop or ignore. Usage: vantor-model-check FILE.obj...
+// Exit status: 0 when every file can be used, 1 when one cannot be opened, 2 for a usage error.
+#include <unistd.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "assets/load_report.h"
+#include "assets/obj_reader.h"
+#include "assets/tga_decoder.h"
+#include "render/edge_lists.h"
+#include "render/normals.h"
+
+namespace {
+
+struct Counts {
+    int triangles = 0;
+    int quads = 0;
+};
+
+Counts countFaces(const FaceGroup& group)
+{
+    Counts counts;
+    for (const Face* f = group.triangles; f != nullptr; f = f->next)
+        ++counts.triangles;
+    for (const Face* f = group.quads; f != nullptr; f = f->next)
+        ++counts.quads;
+    return counts;
+}
+
+class Report {
+public:
+    void warn(const std::string& text)
+    {
+        std::printf("warning: %s\n", text.c_str());
+        ++warnings_;
+    }
+    // A count of dropped or ignored things, worded for the one and the many.
+    void warnCount(std::int64_t count, const char* one, const char* many, const char* what)
+    {
+        if (count > 0)
+            warn(std::to_string(count) + " " + (count == 1 ? one : many) + " " + what);
+    }
+    int warnings() const { return warnings_; }
+
+private:
+    int warnings_ = 0;
+};
+
+// The texture maps of one material, in the order the game loads them.
+struct MapCheck {
+    const char* key;
+    const char* fileName;
+    bool decodes;
+};
+
+// Decodes each map as the game would load it, with the same progress lines, but uploads nothing.
+std::vector<MapCheck> checkMaps(const MaterialDef& def)
+{
+    std::vector<MapCheck> maps;
+    const MapCheck named[] = {{"map_Kd", def.diffuseMap, false}, {"map_Ks", def.specularMap, false},
+                              {"map_Ka", def.ambientMap, false}};
+    for (MapCheck map : named) {
+        if (map.fileName[0] == '\0')
+            continue;
+        TextureImage image;
+        map.decodes = decodeTgaFile(map.fileName, image);
+        maps.push_back(map);
+    }
+    return maps;
+}
+
+void warnAboutDiagnostics(Report& report, const LoadDiagnostics& d)
+{
+    report.warnCount(d.librariesNotFound, "material library", "material libraries",
+                     "could not be read: their materials keep the default look");
+    report.warnCount(d.verticesDropped, "vertex", "vertices", "past the limit of 75000 ignored");
+    report.warnCount(d.texCoordsDropped, "texture coordinate", "texture coordinates", "past the limit of 75000 ignored");
+    report.warnCount(d.normalsDropped, "normal", "normals", "past the limit of 75000 ignored");
+    report.warnCount(d.materialsDropped, "material", "materials", "past the limit of 64 ignored");
+    report.warnCount(d.namesCut, "material name", "material names", "cut to 31 characters");
+    report.warnCount(d.facesDropped, "face", "faces", "with a position index outside the vertices read dropped");
+    report.warnCount(d.texCoordSetsDropped, "face", "faces",
+                     "with a texture-coordinate index outside those read drawn without texture coordinates");
+    report.warnCount(d.normalSetsDropped, "face", "faces", "with a normal index outside those read drawn without normals");
+    report.warnCount(d.facesWithoutGroup, "face", "faces", "that would need a 65th material dropped");
+    report.warnCount(d.facesNotAllocated, "face", "faces", "dropped for lack of memory");
+    report.warnCount(d.undrawnFaces, "face", "faces",
+                     "in a group that is never drawn (before any \"usemtl\" once materials are known, "
+                     "or after a \"usemtl\" no material has)");
+    if (d.readError)
+        report.warn("reading stopped at a read error; the rest of the file is ignored");
+}
+
+// Checks one model file from its own folder, as the game reads it from its working directory.
+// Returns false when the file cannot be opened.
+bool checkModel(const std::string& path)
+{
+    const std::filesystem::path file(path);
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    const std::string name = file.filename().string();
+    std::error_code error;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder, error);
+    if (error) {
+        reportLoadingModel(path.c_str());
+        reportLoadError(LoadError::FileNotFound);
+        return false;
+    }
+
+    Model model;
+    const bool opened = readObjFile(model, name.c_str());
+    if (opened) {
+        computeNormals(model);
+        buildEdgeTrees(model);
+        ModelLoadBuffer& buffer = *model.loadBuffer;
+        std::vector<std::vector<MapCheck>> maps;
+        for (int i = 0; i < model.materialCount; ++i)
+            maps.push_back(checkMaps(buffer.materialDefs[i]));
+        reportCompletedModel(name.c_str());
+
+        std::printf("Summary of %s:\n", path.c_str());
+        Report report;
+        for (int i = 0; i < model.materialCount; ++i) {
+            const MaterialDef& def = buffer.materialDefs[i];
+            const Counts counts = countFaces(buffer.groups[i]);
+            const char* materialName = def.name[0] != '\0' ? def.name : "(default)";
+            std::printf("  material %s: %d triangles, %d quads", materialName, counts.triangles, counts.quads);
+            if (def.smoothEdges != 0)
+                std::printf(", %zu distinct edges outlined", countEdges(buffer.groups[i].edgeTree));
+            std::printf("\n");
+            for (const MapCheck& map : maps[static_cast<std::size_t>(i)]) {
+                std::printf("    %s %s: %s\n", map.key, map.fileName, map.decodes ? "decodes" : "cannot be used");
+                if (!map.decodes)
+                    report.warn(std::string("texture ") + map.fileName + " cannot be used: material " + materialName +
+                                " is drawn without its " + map.key);
+            }
+        }
+        warnAboutDiagnostics(report, buffer.diagnostics);
+        std::printf("%s: usable, %d warning%s\n\n", path.c_str(), report.warnings(), report.warnings() == 1 ? "" : "s");
+        releaseEdgeTrees(model);
+        releaseLoadBuffer(model);
+    }
+    std::filesystem::current_path(previous, error);
+    return opened;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: vantor-model-check FILE.obj...\n");
+        return 2;
+    }
+    bool allOpened = true;
+    for (int i = 1; i < argc; ++i)
+        allOpened = checkModel(argv[i]) && allOpened;
+    return allOpened ? 0 : 1;
+}
