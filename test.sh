@@ -14,12 +14,16 @@ cmake --build build/test -j"$(nproc)"
 
 (cd build/test && ctest --output-on-failure -j"$(nproc)")
 
-# The unit tests with every memory error and undefined behaviour fatal. They need no display.
+# The unit tests with every memory error and undefined behaviour fatal; the OpenGL tests start
+# their own X server.
 cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOR_BUILD_TESTS=ON -DVANTOR_SANITIZE=ON >/dev/null
-cmake --build build/asan -j"$(nproc)" --target vantor-unit-tests
+cmake --build build/asan -j"$(nproc)" --target vantor-unit-tests vantor-gl-tests
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     build/asan/tests/vantor-unit-tests --gtest_brief=1
+# The drawing code and whole model loads and unloads on a real context, every leak fatal.
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    build/asan/tests/vantor-gl-tests --gtest_brief=1
 
 # Each reader fuzzer from its committed seeds, for a fixed time; any finding fails the run. New
 # inputs go to a scratch folder, never into the committed corpus.

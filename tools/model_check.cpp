@@ -105,11 +105,14 @@ bool checkModel(const std::string& path)
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
     const std::string name = file.filename().string();
     std::error_code error;
-    const std::filesystem::path previous = std::filesystem::current_path();
+    // The overloads with an error code: a working folder removed meanwhile must not throw.
+    const std::filesystem::path previous = std::filesystem::current_path(error);
     std::filesystem::current_path(folder, error);
     if (error) {
-        reportLoadingModel(path.c_str());
+        // The line the game prints for a model that is not there, then the verdict.
+        reportLoadingModel(name.c_str());
         reportLoadError(LoadError::FileNotFound);
+        std::printf("%s: cannot be opened\n\n", path.c_str());
         return false;
     }
 
@@ -145,6 +148,9 @@ bool checkModel(const std::string& path)
         std::printf("%s: usable, %d warning%s\n\n", path.c_str(), report.warnings(), report.warnings() == 1 ? "" : "s");
         releaseEdgeTrees(model);
         releaseLoadBuffer(model);
+    } else {
+        // The reader's line names only the file; with several files the verdict says which.
+        std::printf("%s: cannot be opened\n\n", path.c_str());
     }
     std::filesystem::current_path(previous, error);
     return opened;

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "../e2e/game_harness.h"
 
 int main(int argc, char** argv)
@@ -31,6 +35,11 @@ int main(int argc, char** argv)
     glutMainLoopEvent();
 
     const int result = RUN_ALL_TESTS();
+#if defined(__SANITIZE_ADDRESS__)
+    // Look for leaks while the driver is still loaded, so that what it keeps for itself can be
+    // told apart by the library it came from; what the game allocated shows as a leak of its own.
+    __lsan_do_leak_check();
+#endif
     // Close the connection before its server goes, or the exit would report a broken display.
     glutDestroyWindow(window);
     glutExit();

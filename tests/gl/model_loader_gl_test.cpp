@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "../unit/reader_test_support.h"
 #include "assets/load_report.h"
@@ -152,6 +153,43 @@ TEST_F(InSceneFolder, TheGrappleBeamLeavesTheGlowMapsAsTheyWere)
     EXPECT_EQ(after.r, before.r);
     EXPECT_EQ(after.g, before.g);
     EXPECT_EQ(after.b, before.b);
+}
+
+} // namespace
+
+namespace {
+
+// The game's own models, loaded and unloaded whole: every list and texture goes with the unload,
+// and, in the sanitizer build, every byte the load allocated is freed by then.
+TEST_F(GlTest, TheShippedModelsLoadAndUnloadWithoutLeavingAnythingBehind)
+{
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(VANTOR_DATA_DIR);
+    const char* files[] = {"model_ground_block.obj", "model_car.obj", "model_buildings.obj", "model_grapple_point.obj"};
+    for (const char* file : files) {
+        std::vector<GLuint> lists, textures;
+        {
+            Model model;
+            std::string console;
+            console = captureStdout([&] { EXPECT_TRUE(loadModel(model, file, 1.0f)) << file; });
+            EXPECT_EQ(console.find("error"), std::string::npos) << console;
+            for (int i = 0; i < model.materialCount; ++i) {
+                const Material& m = model.materials[i];
+                for (GLuint list : {m.faceList, m.edgeList})
+                    if (list != 0)
+                        lists.push_back(list);
+                for (const TextureImage* t : {&m.diffuseTexture, &m.ambientTexture, &m.specularTexture})
+                    if (t->textureId != 0)
+                        textures.push_back(t->textureId);
+            }
+            EXPECT_FALSE(lists.empty());
+        } // the model's destructor unloads it
+        for (GLuint list : lists)
+            EXPECT_FALSE(glIsList(list)) << file;
+        for (GLuint texture : textures)
+            EXPECT_FALSE(glIsTexture(texture)) << file;
+    }
+    std::filesystem::current_path(previous);
 }
 
 } // namespace
