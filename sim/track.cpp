@@ -274,36 +274,35 @@ static_assert(planRowsAreWellFormed(), "every plan row is 99 cells of '#' or '.'
 // enough that the index arithmetic below cannot overflow an int.
 constexpr double FarOffGrid = 1.0e6;
 
+// The whole number of cells a coordinate lies from the grid's reference line: the quotient
+// truncated toward zero, one less for a negative coordinate (-0.0 is not negative). A position far
+// off the grid maps to a count far off it too, and not a number to the most negative count.
+int cellsFrom(double quotient, bool negative)
+{
+    double cells = std::trunc(quotient);
+    if (negative)
+        cells -= 1.0;
+    if (!(cells > -FarOffGrid))
+        cells = -FarOffGrid;
+    else if (cells > FarOffGrid)
+        cells = FarOffGrid;
+    return static_cast<int>(cells);
+}
+
 } // namespace
 
 constinit const TrackMap trackMap = buildTrackMap();
 
 int trackColumnOf(float x)
 {
-    // k is x / 4 truncated toward zero, one less for a negative x (-0.0 is not negative), so
-    // x = -4 lands in column 50, not 49.
-    double k = std::trunc(static_cast<double>(x * 0.25f));
-    if (x < 0.0f)
-        k -= 1.0;
-    // A position far off the grid (or not a number) maps to a column far off it too.
-    if (!(k > -FarOffGrid))
-        k = -FarOffGrid;
-    else if (k > FarOffGrid)
-        k = FarOffGrid;
-    return 48 - static_cast<int>(k);
+    // x = -4 steps twice and lands in column 50, not 49.
+    return 48 - cellsFrom(static_cast<double>(x * 0.25f), x < 0.0f);
 }
 
 int trackRowOf(float z)
 {
-    double m = std::trunc(static_cast<double>(z) / 100.0);
-    if (z < 0.0f)
-        m -= 1.0;
     // Not a number counts as beyond the start: off the grid, and not in the finish zone.
-    if (!(m > -FarOffGrid))
-        m = -FarOffGrid;
-    else if (m > FarOffGrid)
-        m = FarOffGrid;
-    return 499 - static_cast<int>(m);
+    return 499 - cellsFrom(static_cast<double>(z) / 100.0, z < 0.0f);
 }
 
 bool isGroundCell(int row, int column)
