@@ -5,23 +5,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "assets/load_report.h"
 
 // The readers print a line or more per file; at thousands of inputs a second that is only noise.
-inline void silenceLoadReports()
+extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    static std::FILE* sink = std::fopen("/dev/null", "w");
-    setLoadReportStream(sink);
+    setLoadReportStream(std::fopen("/dev/null", "w"));
+    return 0;
 }
 
 // An open stream over the bytes (which must outlive it); fmemopen takes no empty buffer, so an
 // empty input reads from /dev/null.
 inline std::FILE* openBytes(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
-        return std::fopen("/dev/null", "rb");
-    return fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    return size == 0 ? std::fopen("/dev/null", "rb") : fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
 }
 
 // A broken invariant is a finding: abort so the fuzzer keeps the input.
@@ -29,4 +28,11 @@ inline void require(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+// The fixed-size text field ends within its bounds.
+template <std::size_t N>
+bool terminated(const char (&text)[N])
+{
+    return std::memchr(text, '\0', N) != nullptr;
 }

@@ -1,7 +1,6 @@
 // Fuzzes the OBJ reader with the MTL reader it calls. The input is an OBJ file, optionally
 // followed by a line "%%mtl%%" and a material library: every "mtllib" name opens that library
 // from memory, except names that begin with "missing", which are not found.
-#include <cstring>
 #include <string_view>
 
 #include "assets/obj_reader.h"
@@ -40,9 +39,8 @@ void checkBuffer(const Model& model)
 {
     const ModelLoadBuffer& buffer = *model.loadBuffer;
     require(model.materialCount >= 1 && model.materialCount <= MaxMaterials);
-    require(buffer.vertexCount >= 0 && buffer.vertexCount <= MaxModelElements);
-    require(buffer.texCoordCount >= 0 && buffer.texCoordCount <= MaxModelElements);
-    require(buffer.normalCount >= 0 && buffer.normalCount <= MaxModelElements);
+    for (int count : {buffer.vertexCount, buffer.texCoordCount, buffer.normalCount})
+        require(count >= 0 && count <= MaxModelElements);
     std::int64_t triangles = 0, quads = 0;
     for (const FaceGroup& group : buffer.groups) {
         for (int kind = 0; kind < 2; ++kind) {
@@ -60,19 +58,11 @@ void checkBuffer(const Model& model)
         }
     }
     require(triangles == buffer.triangleCount && quads == buffer.quadCount);
-    for (const MaterialDef& def : buffer.materialDefs) {
-        require(std::memchr(def.name, '\0', sizeof def.name) != nullptr);
-        require(std::memchr(def.diffuseMap, '\0', sizeof def.diffuseMap) != nullptr);
-    }
+    for (const MaterialDef& def : buffer.materialDefs)
+        require(terminated(def.name) && terminated(def.diffuseMap));
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    silenceLoadReports();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -2,12 +2,6 @@
 #include "assets/tga_decoder.h"
 #include "fuzz_support.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    silenceLoadReports();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::FILE* file = openBytes(data, size);

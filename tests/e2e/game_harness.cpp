@@ -6,74 +6,21 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#ifndef VANTOR_SPRINT_PATH
-#error "VANTOR_SPRINT_PATH must name the game binary"
-#endif
-#ifndef VANTOR_E2E_PICTURES
-#error "VANTOR_E2E_PICTURES must name the folder for saved pictures"
-#endif
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Generous, since the machine may be shared with other tests: these bound the waits, they do not
-// pace the test.
-constexpr auto DisplayTimeout = 15s;
-constexpr auto WindowTimeout = 30s;
+// Generous bounds for a shared machine; they do not pace the tests.
 constexpr auto ToolTimeout = 10s;
-constexpr auto PictureTimeout = 15s;
-constexpr auto PictureInterval = 20ms;
-
-// An X server starting up elsewhere on the machine tries the display numbers from 0 up, and a
-// client connecting to one of them at that moment can be turned away; such a refusal passes at once.
-constexpr int ClientAttempts = 3;
-constexpr int GameLaunches = 3;
-constexpr auto RetryPause = 100ms;
-
-// Reads one line, without its line end, unless the deadline passes or the writer closes first.
-std::optional<std::string> readLine(int fd, SteadyClock::time_point deadline)
-{
-    std::string line;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<Milliseconds>(deadline - SteadyClock::now());
-        if (left.count() <= 0)
-            return std::nullopt;
-        pollfd p = {fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
-            continue;
-        char c = 0;
-        if (read(fd, &c, 1) != 1)
-            return std::nullopt;
-        if (c == '\n')
-            return line;
-        line.push_back(c);
-    }
-}
 
 bool allDigits(const std::string& text)
 {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// One value of xdotool's "--shell" output, such as WIDTH=640; -1 when it is missing.
-int shellValue(const std::string& output, const std::string& name)
-{
-    std::istringstream lines(output);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::string value = line.substr(std::min(line.size(), name.size() + 1));
-        // Nine digits at most, so that a garbled answer cannot overflow the conversion.
-        if (line.rfind(name + "=", 0) == 0 && allDigits(value) && value.size() <= 9)
-            return std::stoi(value);
-    }
-    return -1;
+    return !text.empty() && text.size() <= 9 && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
@@ -86,16 +33,14 @@ std::string fileContent(const std::filesystem::path& path)
     return content.str();
 }
 
-CommandResult runXClient(const std::vector<std::string>& argv, const std::string& display,
-                         Milliseconds timeout)
+// A client connecting while another X server starts up elsewhere can be turned away at once: retried.
+CommandResult runXClient(const std::vector<std::string>& argv, const std::string& display, Milliseconds timeout)
 {
     CommandResult result;
-    for (int attempt = 0; attempt < ClientAttempts; ++attempt) {
+    for (int attempt = 0; attempt < 3 && !result.succeeded(); ++attempt) {
         if (attempt > 0)
-            std::this_thread::sleep_for(RetryPause);
+            std::this_thread::sleep_for(100ms);
         result = runCommand(argv, {"DISPLAY=" + display}, timeout);
-        if (result.succeeded())
-            break;
     }
     return result;
 }
@@ -121,20 +66,27 @@ bool XServer::start(const std::filesystem::path& logPath)
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
     ChildOptions options;
-    options.argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                    "-nolisten", "tcp"};
+    options.argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
     options.stderrPath = logPath;
     options.inheritedFd = fds[1];
     const bool started = process_.start(options);
     close(fds[1]);
-    const std::optional<std::string> number =
-        started ? readLine(fds[0], SteadyClock::now() + DisplayTimeout) : std::nullopt;
+    std::string number;
+    const auto deadline = SteadyClock::now() + 15s;
+    for (char c = 0; started && c != '\n';) {
+        const auto left = std::chrono::duration_cast<Milliseconds>(deadline - SteadyClock::now()).count();
+        pollfd p = {fds[0], POLLIN, 0};
+        if (left <= 0 || (poll(&p, 1, static_cast<int>(left)) > 0 && read(fds[0], &c, 1) != 1))
+            break;
+        if (p.revents != 0 && c != '\n')
+            number.push_back(c);
+    }
     close(fds[0]);
-    if (!number || !allDigits(*number)) {
+    if (!allDigits(number)) {
         process_.stop();
         return false;
     }
-    display_ = ":" + *number;
+    display_ = ":" + number;
     return true;
 }
 
@@ -144,8 +96,7 @@ GameSession::GameSession()
     if (mkdtemp(pattern.data()) != nullptr) {
         directory_ = pattern;
         workDirectory_ = directory_ / "work";
-        std::error_code error;
-        std::filesystem::create_directory(workDirectory_, error);
+        std::filesystem::create_directory(workDirectory_);
     }
 }
 
@@ -160,19 +111,18 @@ GameSession::~GameSession()
 
 bool GameSession::start()
 {
-    if (directory_.empty()) {
-        failure_ = "could not create a temporary directory";
+    if (directory_.empty() || !xServer_.start(directory_ / "xvfb.log")) {
+        failure_ = "no temporary directory or no Xvfb";
         return false;
     }
-    if (!xServer_.start(directory_ / "xvfb.log")) {
-        failure_ = "Xvfb did not come up";
-        return false;
-    }
-    // A game turned away by the X server at its start (as other clients can be, see runXClient) is
-    // launched again; any other early end is a real failure.
-    for (int launch = 0; launch < GameLaunches; ++launch) {
-        if (!startGame())
+    // A game turned away by the X server at its start (see runXClient) is launched again.
+    for (int launch = 0; launch < 3; ++launch) {
+        gameStartedAt_ = SteadyClock::now();
+        if (!game_.start({{VANTOR_SPRINT_PATH}, {"DISPLAY=" + xServer_.display(), "LIBGL_ALWAYS_SOFTWARE=1"},
+                          workDirectory_, directory_ / "stdout.txt", directory_ / "stderr.txt", -1})) {
+            failure_ = "could not start " VANTOR_SPRINT_PATH;
             return false;
+        }
         if (findWindow()) {
             failure_.clear();
             return true;
@@ -184,145 +134,71 @@ bool GameSession::start()
     return false;
 }
 
-bool GameSession::startGame()
-{
-    ChildOptions options;
-    options.argv = {VANTOR_SPRINT_PATH};
-    options.environment = {"DISPLAY=" + xServer_.display(), "LIBGL_ALWAYS_SOFTWARE=1"};
-    options.workingDirectory = workDirectory_;
-    options.stdoutPath = directory_ / "stdout.txt";
-    options.stderrPath = directory_ / "stderr.txt";
-    gameStartedAt_ = SteadyClock::now();
-    if (!game_.start(options)) {
-        failure_ = "could not start " VANTOR_SPRINT_PATH;
-        return false;
-    }
-    return true;
-}
-
 bool GameSession::findWindow()
 {
-    // Only a shown window counts; a game that dies meanwhile ends the wait at once. Polled here
-    // rather than by xdotool's own --sync, which looks only twice a second: the first countdown
-    // digit is up for one second.
+    // Polled here rather than with xdotool's --sync, which looks only twice a second: the first
+    // countdown digit is up for one second. A game that dies ends the wait at once.
     const bool found = waitUntil(
         [&] {
-            // Not retried: finding nothing yet is the usual answer, and the loop asks again.
             const CommandResult search = runCommand({"xdotool", "search", "--onlyvisible", "--name", "^Vantor Sprint$"},
                                                     {"DISPLAY=" + xServer_.display()}, ToolTimeout);
             windowId_ = firstLine(search.output);
             return (search.succeeded() && allDigits(windowId_)) || !game_.running();
         },
-        WindowTimeout);
+        30s);
     if (!found || !allDigits(windowId_)) {
-        failure_ = game_.running() ? "no game window appeared" : "the game ended before its window appeared";
-        failure_ += "; its standard error:\n" + fileContent(directory_ / "stderr.txt") +
-                    "\nThe X server's log:\n" + fileContent(directory_ / "xvfb.log");
+        failure_ = "no game window; its standard error:\n" + gameErrors() + "\nXvfb's log:\n" +
+                   fileContent(directory_ / "xvfb.log");
         return false;
     }
-    const CommandResult geometry = xdotool({"getwindowgeometry", "--shell", windowId_});
-    window_ = {shellValue(geometry.output, "X"), shellValue(geometry.output, "Y"),
-               shellValue(geometry.output, "WIDTH"), shellValue(geometry.output, "HEIGHT")};
-    if (!geometry.succeeded() || window_.width <= 0 || window_.height <= 0) {
-        failure_ = "could not read the window's geometry";
-        return false;
+    std::istringstream geometry(xdotool({"getwindowgeometry", "--shell", windowId_}).output);
+    for (std::string line; std::getline(geometry, line);) {
+        const std::string value = line.substr(line.find('=') + 1);
+        int* field = line.rfind("X=", 0) == 0 ? &window_.x : line.rfind("Y=", 0) == 0 ? &window_.y
+                   : line.rfind("WIDTH=", 0) == 0 ? &window_.width : line.rfind("HEIGHT=", 0) == 0 ? &window_.height
+                   : nullptr;
+        if (field != nullptr && allDigits(value))
+            *field = std::stoi(value);
     }
-    return true;
-}
-
-CommandResult GameSession::xdotool(std::vector<std::string> arguments) const
-{
-    arguments.insert(arguments.begin(), "xdotool");
-    return runXClient(arguments, xServer_.display(), ToolTimeout);
-}
-
-Milliseconds GameSession::sinceGameStarted() const
-{
-    return std::chrono::duration_cast<Milliseconds>(SteadyClock::now() - gameStartedAt_);
+    failure_ = "could not read the window's geometry";
+    return window_.width > 0 && window_.height > 0;
 }
 
 std::string GameSession::gameOutput() const { return fileContent(directory_ / "stdout.txt"); }
-
 std::string GameSession::gameErrors() const { return fileContent(directory_ / "stderr.txt"); }
 
-std::string GameSession::windowTitle() const
+CommandResult GameSession::xdotool(const std::vector<std::string>& arguments) const
 {
-    const CommandResult name = xdotool({"getwindowname", windowId_});
-    return name.succeeded() ? firstLine(name.output) : std::string();
+    std::vector<std::string> argv = {"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return runXClient(argv, xServer_.display(), ToolTimeout);
 }
 
-bool GameSession::keyDown(const std::string& key) const
-{
-    return xdotool({"keydown", "--window", windowId_, key}).succeeded();
-}
-
-bool GameSession::keyUp(const std::string& key) const
-{
-    return xdotool({"keyup", "--window", windowId_, key}).succeeded();
-}
-
-bool GameSession::mouseDown(int button) const
-{
-    return xdotool({"mousedown", "--window", windowId_, std::to_string(button)}).succeeded();
-}
-
-bool GameSession::mouseUp(int button) const
-{
-    return xdotool({"mouseup", "--window", windowId_, std::to_string(button)}).succeeded();
-}
+std::string GameSession::windowTitle() const { return firstLine(xdotool({"getwindowname", windowId_}).output); }
 
 std::optional<Picture> GameSession::takePicture() const
 {
-    const CommandResult shot =
-        runXClient({"import", "-window", "root", "-depth", "8", "ppm:-"}, xServer_.display(), PictureTimeout);
-    if (!shot.succeeded())
-        return std::nullopt;
-    std::optional<Picture> picture = Picture::fromPpm(shot.output);
+    const CommandResult shot = runXClient({"import", "-window", "root", "-depth", "8", "ppm:-"}, xServer_.display(), 15s);
+    std::optional<Picture> picture = shot.succeeded() ? Picture::fromPpm(shot.output) : std::nullopt;
     if (picture)
         picture->setOrigin(window_.x, window_.y);
     return picture;
 }
 
-std::optional<Picture> GameSession::waitForPicture(const std::function<bool(const Picture&)>& check,
-                                                   Milliseconds timeout)
+std::optional<Picture> GameSession::waitForPicture(const std::function<bool(const Picture&)>& check, Milliseconds timeout)
 {
-    std::optional<Picture> match;
-    picturesInLastWait_ = 0;
-    longestPictureGap_ = Milliseconds(0);
-    auto previous = SteadyClock::now();
-    waitUntil(
+    const bool found = waitUntil(
         [&] {
             lastPicture_ = takePicture();
-            const auto now = SteadyClock::now();
-            longestPictureGap_ = std::max(longestPictureGap_, std::chrono::duration_cast<Milliseconds>(now - previous));
-            previous = now;
-            ++picturesInLastWait_;
-            if (lastPicture_ && check(*lastPicture_))
-                match = lastPicture_;
-            return match.has_value();
+            return lastPicture_ && check(*lastPicture_);
         },
-        timeout, PictureInterval);
-    return match;
+        timeout, 20ms);
+    return found ? lastPicture_ : std::nullopt;
 }
 
-std::string GameSession::lastWaitSummary() const
+void GameSession::savePicture(const Picture& picture, const std::string& name) const
 {
-    return std::to_string(picturesInLastWait_) + " pictures, at most " + std::to_string(longestPictureGap_.count()) +
-           " ms apart";
-}
-
-bool GameSession::savePicture(const Picture& picture, const std::string& name) const
-{
-    const std::filesystem::path folder = VANTOR_E2E_PICTURES;
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::filesystem::path raw = directory_ / (name + ".ppm");
-    {
-        std::ofstream file(raw, std::ios::binary);
-        file << picture.toPpm();
-        if (!file)
-            return false;
-    }
-    return runCommand({"convert", raw.string(), (folder / (name + ".png")).string()}, {}, ToolTimeout)
-        .succeeded();
+    std::error_code ignored;
+    std::filesystem::create_directories(VANTOR_E2E_PICTURES, ignored);
+    std::ofstream(std::filesystem::path(VANTOR_E2E_PICTURES) / (name + ".ppm"), std::ios::binary) << picture.toPpm();
 }

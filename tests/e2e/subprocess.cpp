@@ -2,13 +2,14 @@
 #include "subprocess.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <optional>
 #include <thread>
 
@@ -18,32 +19,7 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr auto ReapPollInterval = std::chrono::milliseconds(5);
-constexpr auto StopGracePeriod = std::chrono::seconds(3);
-
-bool hasName(const std::string& entry, const std::string& name)
-{
-    return entry.size() > name.size() && entry.compare(0, name.size(), name) == 0 &&
-           entry[name.size()] == '=';
-}
-
-// The test process's environment with the overrides applied.
-std::vector<std::string> childEnvironment(const EnvironmentOverrides& overrides)
-{
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        const bool overridden = std::any_of(overrides.begin(), overrides.end(),
-                                            [&](const std::string& o) { return hasName(o, name); });
-        if (!overridden)
-            result.push_back(text);
-    }
-    result.insert(result.end(), overrides.begin(), overrides.end());
-    return result;
-}
-
-std::vector<char*> nullTerminated(std::vector<std::string>& strings)
+std::vector<char*> pointersTo(std::vector<std::string>& strings)
 {
     std::vector<char*> pointers;
     for (std::string& s : strings)
@@ -52,45 +28,34 @@ std::vector<char*> nullTerminated(std::vector<std::string>& strings)
     return pointers;
 }
 
-struct Redirections {
-    int stdinFd;
-    int stdoutFd;
-    int stderrFd;
-    int keepFd;
-    const char* directory; // null: stay where the test is
-};
-
-// Starts argv with the given descriptors as 0, 1 and 2; returns its pid, or -1.
-pid_t spawn(const std::vector<std::string>& argv, const EnvironmentOverrides& overrides,
-            const Redirections& r)
+// Starts argv with in, out and err as descriptors 0, 1 and 2; returns its pid, or -1.
+pid_t spawn(const ChildOptions& o, int in, int out, int err)
 {
-    if (argv.empty())
+    if (o.argv.empty())
         return -1;
     // Everything the child needs is built before the fork: after it, only system calls.
-    std::vector<std::string> args = argv;
-    std::vector<std::string> environment = childEnvironment(overrides);
-    std::vector<char*> argp = nullTerminated(args);
-    std::vector<char*> envp = nullTerminated(environment);
+    std::vector<std::string> args = o.argv, env = o.environment;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e, name = entry.substr(0, entry.find('=') + 1);
+        if (std::none_of(o.environment.begin(), o.environment.end(), [&](const std::string& v) { return v.rfind(name, 0) == 0; }))
+            env.push_back(entry);
+    }
+    std::vector<char*> argp = pointersTo(args), envp = pointersTo(env);
     const pid_t parent = getpid();
-
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
-    // The child goes when the test process goes, however that ends.
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (getppid() != parent)
+    prctl(PR_SET_PDEATHSIG, SIGKILL); // the child goes when the test process goes
+    if (getppid() != parent || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+        (!o.workingDirectory.empty() && chdir(o.workingDirectory.c_str()) != 0))
         _exit(127);
-    if (dup2(r.stdinFd, 0) < 0 || dup2(r.stdoutFd, 1) < 0 || dup2(r.stderrFd, 2) < 0)
-        _exit(127);
-    if (r.keepFd >= 0)
-        fcntl(r.keepFd, F_SETFD, 0);
-    if (r.directory != nullptr && chdir(r.directory) != 0)
-        _exit(127);
+    if (o.inheritedFd >= 0)
+        fcntl(o.inheritedFd, F_SETFD, 0);
     execvpe(argp[0], argp.data(), envp.data());
     _exit(127);
 }
 
-// The exit status once the child has ended, or nothing if it is still running at the deadline.
+// The exit status once the child has ended, or nothing if it still runs at the deadline.
 std::optional<int> reapBy(pid_t pid, SteadyClock::time_point deadline)
 {
     for (;;) {
@@ -100,96 +65,68 @@ std::optional<int> reapBy(pid_t pid, SteadyClock::time_point deadline)
             return status;
         if (SteadyClock::now() >= deadline)
             return std::nullopt;
-        std::this_thread::sleep_for(ReapPollInterval);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 
-int openOrDevNull(const std::string& path, int flags)
+int openOr(const std::string& path, int flags)
 {
-    const char* target = path.empty() ? "/dev/null" : path.c_str();
-    return open(target, flags | O_CLOEXEC, 0644);
-}
-
-void closeAll(std::initializer_list<int> fds)
-{
-    for (int fd : fds)
-        if (fd >= 0)
-            close(fd);
-}
-
-// Reads what the child writes until it closes its end or the deadline passes.
-std::string readUntilClosed(int fd, SteadyClock::time_point deadline)
-{
-    std::string output;
-    char buffer[65536];
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
-        if (left.count() <= 0)
-            return output;
-        pollfd p = {fd, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left.count())) <= 0)
-            continue; // timed out (the loop then returns) or interrupted
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return output;
-        output.append(buffer, static_cast<std::size_t>(n));
-    }
+    return open(path.empty() ? "/dev/null" : path.c_str(), flags | O_CLOEXEC, 0644);
 }
 
 } // namespace
 
-CommandResult runCommand(const std::vector<std::string>& argv, const EnvironmentOverrides& environment,
+CommandResult runCommand(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          std::chrono::milliseconds timeout)
 {
     CommandResult result;
-    const auto deadline = SteadyClock::now() + timeout;
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+    char path[] = "/tmp/vantor-command-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0)
         return result;
-    const int devNullIn = openOrDevNull("", O_RDONLY);
-    const int devNullOut = openOrDevNull("", O_WRONLY);
-    const pid_t pid = spawn(argv, environment, {devNullIn, pipeFds[1], devNullOut, -1, nullptr});
-    closeAll({pipeFds[1], devNullIn, devNullOut});
-    if (pid < 0) {
-        close(pipeFds[0]);
-        return result;
+    close(fd);
+    {
+        ChildProcess child; // killed at the end of this scope if still running
+        const std::optional<int> status = child.start({argv, environment, "", path, "", -1}) ? child.wait(timeout) : std::nullopt;
+        result.finished = status && WIFEXITED(*status);
+        result.exitCode = result.finished ? WEXITSTATUS(*status) : -1;
     }
-    result.output = readUntilClosed(pipeFds[0], deadline);
-    close(pipeFds[0]);
-    const std::optional<int> status = reapBy(pid, deadline);
-    if (!status) {
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0); // bounded: a killed process ends at once
-        return result;
-    }
-    result.finished = WIFEXITED(*status);
-    result.exitCode = WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    result.output = bytes.str();
+    unlink(path);
     return result;
 }
 
 bool ChildProcess::start(const ChildOptions& options)
 {
     stop();
-    const int in = openOrDevNull("", O_RDONLY);
-    const int out = openOrDevNull(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC);
-    const int err = openOrDevNull(options.stderrPath, O_WRONLY | O_CREAT | O_TRUNC);
-    if (in >= 0 && out >= 0 && err >= 0) {
-        const char* directory = options.workingDirectory.empty() ? nullptr : options.workingDirectory.c_str();
-        pid_ = spawn(options.argv, options.environment, {in, out, err, options.inheritedFd, directory});
-    }
-    closeAll({in, out, err});
+    const int in = openOr("", O_RDONLY);
+    const int out = openOr(options.stdoutPath, O_WRONLY | O_CREAT | O_TRUNC);
+    const int err = openOr(options.stderrPath, O_WRONLY | O_CREAT | O_TRUNC);
+    if (in >= 0 && out >= 0 && err >= 0)
+        pid_ = spawn(options, in, out, err);
+    for (int fd : {in, out, err})
+        if (fd >= 0)
+            close(fd);
     return pid_ > 0;
 }
 
 bool ChildProcess::running()
 {
-    if (pid_ <= 0)
-        return false;
-    int status = 0;
-    if (waitpid(pid_, &status, WNOHANG) == 0)
+    if (pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0)
         return true;
-    pid_ = -1; // reaped (or lost): it is gone
+    pid_ = -1;
     return false;
+}
+
+std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout)
+{
+    const std::optional<int> status = pid_ > 0 ? reapBy(pid_, SteadyClock::now() + timeout) : std::optional<int>(-1);
+    if (status)
+        pid_ = -1;
+    return status;
 }
 
 void ChildProcess::stop()
@@ -197,7 +134,7 @@ void ChildProcess::stop()
     if (pid_ <= 0)
         return;
     kill(pid_, SIGTERM);
-    if (!reapBy(pid_, SteadyClock::now() + StopGracePeriod)) {
+    if (!reapBy(pid_, SteadyClock::now() + std::chrono::seconds(3))) {
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }

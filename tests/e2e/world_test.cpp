@@ -1,6 +1,5 @@
-// The 3D scene of the real game with a small set of test models: the sky, the track below the
-// horizon, the car in front of the camera and its tail lights, dim in the countdown and glowing
-// while w is held in the race.
+// The 3D scene of the real game with the small test models: sky, track, the car in front of the
+// camera and its tail lights, dim in the countdown and glowing while w is held in the race.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,23 +10,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The flat glowing colours of the scene, as the window shows them.
-constexpr Rgb SkyColour = {77, 181, 255};      // (0.3, 0.71, 1.0)
-constexpr Rgb TrackColour = {215, 215, 215};   // 0.843 grey
-constexpr Rgb TailLightFull = {235, 83, 0};    // (0.922, 0.325, 0.0)
-constexpr Rgb TailLightQuarter = {59, 21, 0};  // a quarter of it
+constexpr Rgb SkyColour = {77, 181, 255};     // (0.3, 0.71, 1.0)
+constexpr Rgb TrackColour = {215, 215, 215};  // 0.843 grey
+constexpr Rgb TailLightFull = {235, 83, 0};   // (0.922, 0.325, 0.0)
+constexpr Rgb TailLightQuarter = {59, 21, 0}; // a quarter of it
 constexpr int Tolerance = 6;
 
-// The camera stands 40 behind and 9 above the car and looks at it, so the car sits in the middle
-// of the 640 x 480 view, on the start pad, which reaches across the view just below it; the sky
-// shows between the rows of buildings, and the ground fills the lower part of the view.
+// The car sits in the middle of the view on the start pad, which reaches across just below it.
 constexpr Rect AroundTheCar = {280, 190, 80, 70};
 constexpr Rect MiddleOfTheSky = {300, 0, 40, 20};
 constexpr Rect PadLeftOfTheCar = {100, 238, 160, 10};
 constexpr Rect PadRightOfTheCar = {380, 238, 160, 10};
 constexpr Rect LowerHalf = {0, 260, 640, 220};
-
-constexpr auto Patience = 15s;
 
 bool carIsRed(const Picture& p)
 {
@@ -39,45 +33,36 @@ bool carIsRed(const Picture& p)
     return red > 100;
 }
 
-class World : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        const std::filesystem::path scene = std::filesystem::path(VANTOR_TEST_DATA) / "scene";
-        for (const auto& file : std::filesystem::directory_iterator(scene))
-            std::filesystem::copy_file(file.path(), game.workingDirectory() / file.path().filename());
-        ASSERT_TRUE(game.start()) << game.failure();
-    }
-    GameSession game;
-};
-
-TEST_F(World, TheSceneStandsAroundTheCarAndTheTailLightsGlowWithTheKeys)
+TEST(World, TheSceneStandsAroundTheCarAndTheTailLightsGlowWithTheKeys)
 {
-    // In the countdown: sky, track, the car and its dim tail lights.
-    const auto countdown = game.waitForPicture(
+    GameSession game;
+    for (const auto& file : std::filesystem::directory_iterator(std::filesystem::path(VANTOR_TEST_DATA) / "scene"))
+        std::filesystem::copy_file(file.path(), game.workingDirectory() / file.path().filename());
+    ASSERT_TRUE(game.start()) << game.failure();
+    const auto waitAndSave = [&](const std::function<bool(const Picture&)>& check, const std::string& name) {
+        const auto found = game.waitForPicture(check, 15s);
+        if (found || game.lastPicture())
+            game.savePicture(found ? *found : *game.lastPicture(), found ? name : name + "-failed");
+        return found;
+    };
+    const auto countdown = waitAndSave(
         [](const Picture& p) {
             return p.countNear(SkyColour, Tolerance, MiddleOfTheSky) > 400 &&
                    p.countNear(TrackColour, Tolerance, PadLeftOfTheCar) > 1400 &&
                    p.countNear(TrackColour, Tolerance, PadRightOfTheCar) > 1400 && carIsRed(p);
         },
-        Patience);
-    if (!countdown && game.lastPicture())
-        game.savePicture(*game.lastPicture(), "world-countdown-failed");
+        "world-countdown");
     ASSERT_TRUE(countdown) << "no sky, track and car; see the saved picture";
-    game.savePicture(*countdown, "world-countdown");
     EXPECT_GT(countdown->countNear(TailLightQuarter, Tolerance, AroundTheCar), 20);
     EXPECT_EQ(countdown->countNear(TailLightFull, Tolerance, AroundTheCar), 0);
     EXPECT_EQ(countdown->countNear(SkyColour, Tolerance, LowerHalf), 0) << "the sky stays above the ground";
 
     // After GO, holding w lights them fully; the car drives off but stays in the middle.
     ASSERT_TRUE(game.keyDown("w"));
-    const auto racing = game.waitForPicture(
-        [](const Picture& p) { return p.countNear(TailLightFull, Tolerance, AroundTheCar) > 20; }, Patience);
+    const auto racing = waitAndSave(
+        [](const Picture& p) { return p.countNear(TailLightFull, Tolerance, AroundTheCar) > 20; }, "world-racing");
     game.keyUp("w");
-    if (!racing && game.lastPicture())
-        game.savePicture(*game.lastPicture(), "world-racing-failed");
     ASSERT_TRUE(racing) << "the tail lights never glowed";
-    game.savePicture(*racing, "world-racing");
     EXPECT_TRUE(carIsRed(*racing));
     EXPECT_EQ(racing->countNear(TailLightQuarter, Tolerance, AroundTheCar), 0);
 }

@@ -23,10 +23,8 @@ std::string writeSolidTga(const std::string& name, unsigned char r, unsigned cha
     std::ofstream out(path, std::ios::binary);
     const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0};
     out.write(reinterpret_cast<const char*>(header), sizeof header);
-    for (int i = 0; i < 4; ++i) {
-        const unsigned char pixel[3] = {b, g, r}; // stored blue first
-        out.write(reinterpret_cast<const char*>(pixel), 3);
-    }
+    for (int i = 0; i < 4; ++i)
+        out << b << g << r; // stored blue first
     return path.string();
 }
 
@@ -169,32 +167,23 @@ TEST_F(DrawModel, LeavesBlendingTexturingAndOffsetsOnAndRestoresTheRest)
     glDepthMask(GL_TRUE);
     drawModel(b.model);
 
-    EXPECT_TRUE(glIsEnabled(GL_BLEND));
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
-    EXPECT_TRUE(glIsEnabled(GL_POLYGON_OFFSET_LINE));
-    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    for (GLenum on : {GL_BLEND, GL_TEXTURE_2D, GL_POLYGON_OFFSET_FILL, GL_POLYGON_OFFSET_LINE, GL_LIGHTING})
+        EXPECT_TRUE(glIsEnabled(on)) << on;
     EXPECT_FALSE(glIsEnabled(GL_LINE_SMOOTH)) << "line smoothing is restored";
-    GLint source = 0, destination = 0;
-    glGetIntegerv(GL_BLEND_SRC, &source);
-    glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE);
-    GLfloat factor = -1, units = -1;
-    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
-    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
-    EXPECT_EQ(factor, 0.0f) << "the last material has an ambient map";
-    EXPECT_EQ(units, 0.0f);
+    GLint ints[4] = {};
+    glGetIntegerv(GL_BLEND_SRC, &ints[0]);
+    glGetIntegerv(GL_BLEND_DST, &ints[1]);
+    glGetIntegerv(GL_POLYGON_MODE, &ints[2]);
+    EXPECT_TRUE(ints[0] == GL_SRC_ALPHA && ints[1] == GL_ONE && ints[2] == GL_FILL);
+    GLfloat offset[2] = {-1, -1}, colour[4] = {};
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &offset[0]);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &offset[1]);
+    EXPECT_TRUE(offset[0] == 0.0f && offset[1] == 0.0f) << "the last material has an ambient map";
     GLboolean depthMask = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
     EXPECT_TRUE(depthMask);
-    GLfloat colour[4] = {};
     glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 0.25f);
-    EXPECT_EQ(colour[2], 0.75f);
-    GLint mode[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_FILL);
+    EXPECT_TRUE(colour[0] == 0.25f && colour[2] == 0.75f) << "the current colour is restored";
 }
 
 TEST_F(DrawModel, UnloadLeavesNoListOrTextureBehind)
@@ -206,15 +195,11 @@ TEST_F(DrawModel, UnloadLeavesNoListOrTextureBehind)
     def(0).smoothEdges = 1;
     build();
     const Material m = b.model.materials[0];
-    ASSERT_TRUE(glIsList(m.faceList));
-    ASSERT_TRUE(glIsList(m.edgeList));
-    ASSERT_TRUE(glIsTexture(m.diffuseTexture.textureId));
+    ASSERT_TRUE(glIsList(m.faceList) && glIsList(m.edgeList) && glIsTexture(m.diffuseTexture.textureId));
     ASSERT_NE(m.diffuseTexture.textureId, m.specularTexture.textureId) << "each map gets its own texture";
     unloadModel(b.model);
-    EXPECT_FALSE(glIsList(m.faceList));
-    EXPECT_FALSE(glIsList(m.edgeList));
-    EXPECT_FALSE(glIsTexture(m.diffuseTexture.textureId));
-    EXPECT_FALSE(glIsTexture(m.specularTexture.textureId));
+    EXPECT_FALSE(glIsList(m.faceList) || glIsList(m.edgeList) || glIsTexture(m.diffuseTexture.textureId) ||
+                 glIsTexture(m.specularTexture.textureId));
     unloadModel(b.model); // a second unload finds nothing left to delete
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

@@ -3,6 +3,8 @@
 
 #include <GL/glut.h>
 
+#include <algorithm>
+
 std::vector<FedPrimitive> feedbackOf(GLuint list)
 {
     std::vector<GLfloat> buffer(1 << 20);
@@ -11,32 +13,20 @@ std::vector<FedPrimitive> feedbackOf(GLuint list)
     glCallList(list);
     const GLint used = glRenderMode(GL_RENDER);
     std::vector<FedPrimitive> primitives;
-    const auto readVertex = [&buffer](GLint& at) {
-        FedVertex v;
-        float* fields = &v.x;
-        for (int i = 0; i < 11; ++i)
-            fields[i] = buffer[static_cast<std::size_t>(at++)];
-        return v;
-    };
     for (GLint at = 0; at < used;) {
         const auto token = static_cast<GLenum>(buffer[static_cast<std::size_t>(at++)]);
-        FedPrimitive primitive;
-        int count = 0;
-        if (token == GL_POLYGON_TOKEN) {
-            primitive.kind = GL_POLYGON_TOKEN;
-            count = static_cast<int>(buffer[static_cast<std::size_t>(at++)]);
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            primitive.kind = GL_LINE_TOKEN;
-            count = 2;
-        } else if (token == GL_POINT_TOKEN) {
-            primitive.kind = GL_POINT_TOKEN;
-            count = 1;
-        } else {
+        const bool polygon = token == GL_POLYGON_TOKEN, point = token == GL_POINT_TOKEN;
+        if (!polygon && !point && token != GL_LINE_TOKEN && token != GL_LINE_RESET_TOKEN) {
             ADD_FAILURE() << "unexpected feedback token " << token;
             break;
         }
-        for (int i = 0; i < count; ++i)
-            primitive.vertices.push_back(readVertex(at));
+        FedPrimitive primitive{polygon ? GLenum(GL_POLYGON_TOKEN) : point ? GLenum(GL_POINT_TOKEN) : GLenum(GL_LINE_TOKEN), {}};
+        const int count = polygon ? static_cast<int>(buffer[static_cast<std::size_t>(at++)]) : point ? 1 : 2;
+        for (int i = 0; i < count; ++i, at += 11) {
+            FedVertex v;
+            std::copy_n(&buffer[static_cast<std::size_t>(at)], 11, &v.x);
+            primitive.vertices.push_back(v);
+        }
         primitives.push_back(primitive);
     }
     return primitives;

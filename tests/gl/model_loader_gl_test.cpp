@@ -73,9 +73,7 @@ TEST_F(InSceneFolder, AMissingFileLeavesAFreshModelThatDrawsNothing)
     const std::string console = captureStdout([&] { loaded = loadModel(model, "no_such_model.obj", 2.5f); });
     EXPECT_FALSE(loaded);
     EXPECT_EQ(console, "Loading model no_such_model.obj: error, file not found!\n");
-    EXPECT_EQ(model.materialCount, 0);
-    EXPECT_EQ(model.materials, nullptr);
-    EXPECT_EQ(model.loadBuffer, nullptr);
+    EXPECT_TRUE(model.materialCount == 0 && model.materials == nullptr && model.loadBuffer == nullptr);
     EXPECT_EQ(model.scale, 2.5f);
     drawModel(model);
     const Rgb seen = centrePixel();
@@ -103,13 +101,10 @@ TEST_F(InSceneFolder, OneFileLoadedTwiceGetsListsAndTexturesOfItsOwnEachTime)
 
 TEST(RendererCheck, OnlyTheTwoSpellingsOfOneOldRendererLoseEdgeLists)
 {
-    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATI Rage 128"));
-    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATi Rage 128"));
-    EXPECT_TRUE(rendererCannotDrawEdgeLists("ATI Rage 128 Pro OpenGL Engine"));
-    EXPECT_FALSE(rendererCannotDrawEdgeLists("ATI RAGE 128"));
-    EXPECT_FALSE(rendererCannotDrawEdgeLists("ATI Rage 12"));
-    EXPECT_FALSE(rendererCannotDrawEdgeLists("llvmpipe (LLVM 15.0.6, 256 bits)"));
-    EXPECT_FALSE(rendererCannotDrawEdgeLists(""));
+    for (const char* yes : {"ATI Rage 128", "ATi Rage 128", "ATI Rage 128 Pro OpenGL Engine"})
+        EXPECT_TRUE(rendererCannotDrawEdgeLists(yes)) << yes;
+    for (const char* no : {"ATI RAGE 128", "ATI Rage 12", "llvmpipe (LLVM 15.0.6, 256 bits)", ""})
+        EXPECT_FALSE(rendererCannotDrawEdgeLists(no)) << no;
     EXPECT_FALSE(rendererCannotDrawEdgeLists(nullptr));
 }
 
@@ -150,14 +145,8 @@ TEST_F(InSceneFolder, TheGrappleBeamLeavesTheGlowMapsAsTheyWere)
     car.grappleAttached = false;
 
     const Rgb after = drawProbe();
-    EXPECT_EQ(after.r, before.r);
-    EXPECT_EQ(after.g, before.g);
-    EXPECT_EQ(after.b, before.b);
+    EXPECT_TRUE(after.r == before.r && after.g == before.g && after.b == before.b);
 }
-
-} // namespace
-
-namespace {
 
 // The game's own models, loaded and unloaded whole: every list and texture goes with the unload,
 // and, in the sanitizer build, every byte the load allocated is freed by then.
@@ -170,8 +159,7 @@ TEST_F(GlTest, TheShippedModelsLoadAndUnloadWithoutLeavingAnythingBehind)
         std::vector<GLuint> lists, textures;
         {
             Model model;
-            std::string console;
-            console = captureStdout([&] { EXPECT_TRUE(loadModel(model, file, 1.0f)) << file; });
+            const std::string console = captureStdout([&] { EXPECT_TRUE(loadModel(model, file, 1.0f)) << file; });
             EXPECT_EQ(console.find("error"), std::string::npos) << console;
             for (int i = 0; i < model.materialCount; ++i) {
                 const Material& m = model.materials[i];

@@ -43,16 +43,14 @@ TEST_F(TgaUpload, RowsArriveUnskewedWithoutAlphaAndTheAlignmentIsPutBack)
                        "-> Width of texture:     2\n-> Height of texture:    2\n"
                        "-> Bitdepth of texture:  " + std::to_string(bits) + "\n");
 
-        GLint alignment = 0, bound = 0, minFilter = 0, magFilter = 0;
+        GLint alignment = 0, bound = 0, filters[2] = {};
         glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-        EXPECT_EQ(alignment, 8);
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        EXPECT_EQ(static_cast<GLuint>(bound), image.textureId);
-        EXPECT_NE(image.textureId, 0u);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
-        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
-        EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
-        EXPECT_EQ(magFilter, GL_LINEAR);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filters[0]);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &filters[1]);
+        EXPECT_EQ(alignment, 8) << "the unpack alignment is put back";
+        EXPECT_TRUE(image.textureId != 0 && static_cast<GLuint>(bound) == image.textureId);
+        EXPECT_TRUE(filters[0] == GL_LINEAR_MIPMAP_LINEAR && filters[1] == GL_LINEAR);
 
         unsigned char texels[16] = {};
         glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -1,5 +1,5 @@
-// The block-wise line reader against the rules of reading one character at a time: the same lines
-// for every split of the file into blocks, and a read error that ends reading.
+// The block-wise line reader against reading one character at a time: the same lines for every
+// split of the file into blocks, and a read error that ends reading.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,44 +9,45 @@
 #include <vector>
 
 #include "assets/line_reader.h"
-#include "assets/obj_reader.h"
 #include "reader_test_support.h"
 
 namespace {
 
+using Lines = std::vector<std::string>;
+
 // The lines as the rules give them, reading one character at a time.
-std::vector<std::string> linesOneByOne(const std::string& text)
+Lines linesOneByOne(const std::string& text)
 {
-    std::vector<std::string> lines;
-    std::string line;
+    Lines lines(1);
     for (char c : text) {
-        line += c;
-        if (c == '\r' || c == '\n' || line.size() == static_cast<std::size_t>(MaxLineLength)) {
-            lines.push_back(line);
-            line.clear();
-        }
+        lines.back() += c;
+        if (c == '\r' || c == '\n' || lines.back().size() == static_cast<std::size_t>(MaxLineLength))
+            lines.emplace_back();
     }
-    if (!line.empty())
-        lines.push_back(line);
+    if (lines.back().empty())
+        lines.pop_back();
     return lines;
 }
 
-std::vector<std::string> linesOfReader(std::FILE* file)
+Lines linesOfReader(std::FILE* file)
 {
     LineReader reader;
     startLineReader(reader, file);
-    std::vector<std::string> lines;
+    Lines lines;
     char line[LineBufferSize];
     while (const char* got = readLine(reader, line))
         lines.emplace_back(got);
+    std::fclose(file);
     return lines;
 }
 
+Lines linesOfText(std::string text) { return linesOfReader(fmemopen(text.data(), text.size(), "r")); }
+
 TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATime)
 {
+    EXPECT_EQ(linesOfText("ab\r\ncd"), (Lines{"ab\r", "\n", "cd"}));
     std::mt19937 random(7);
-    // Lines of every length around the 254-character cut and around the block size, with every
-    // kind of ending, including none at the end of the file.
+    // Lines of every length around the 254-character cut and the block size, every kind of ending.
     for (int round = 0; round < 40; ++round) {
         std::string text;
         const std::size_t size = round < 20 ? random() % 600 : LineReaderBlockSize * 2 + random() % 2000;
@@ -56,58 +57,39 @@ TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATime)
             if (random() % 50 == 0)
                 text += std::string(250 + random() % 10, 'x');
         }
-        std::FILE* file = fmemopen(text.data(), text.size(), "r");
-        ASSERT_NE(file, nullptr);
-        EXPECT_EQ(linesOfReader(file), linesOneByOne(text)) << "round " << round;
-        std::fclose(file);
+        EXPECT_EQ(linesOfText(text), linesOneByOne(text)) << "round " << round;
     }
 }
 
-TEST(LineReader, CrLfGivesALineEndingInCrAndALineOfOnlyLf)
-{
-    std::string text = "ab\r\ncd";
-    std::FILE* file = fmemopen(text.data(), text.size(), "r");
-    EXPECT_EQ(linesOfReader(file), (std::vector<std::string>{"ab\r", "\n", "cd"}));
-    std::fclose(file);
-}
-
 // A stream that hands out its text, then fails as a disk would.
-struct FailingSource {
-    std::string text;
-    std::size_t position = 0;
-};
-
 ssize_t readThenFail(void* cookie, char* out, std::size_t size)
 {
-    auto* source = static_cast<FailingSource*>(cookie);
-    if (source->position == source->text.size())
+    auto* text = static_cast<std::string*>(cookie);
+    if (text->empty())
         return -1;
-    const std::size_t count = std::min(size, source->text.size() - source->position);
-    std::memcpy(out, source->text.data() + source->position, count);
-    source->position += count;
+    const std::size_t count = std::min(size, text->size());
+    std::memcpy(out, text->data(), count);
+    text->erase(0, count);
     return static_cast<ssize_t>(count);
 }
 
-std::FILE* openFailingStream(FailingSource& source)
+std::FILE* openFailingStream(std::string& text)
 {
     cookie_io_functions_t functions{};
     functions.read = readThenFail;
-    return fopencookie(&source, "r", functions);
+    return fopencookie(&text, "r", functions);
 }
 
 TEST(LineReader, AReadErrorEndsReadingEvenInTheMiddleOfALine)
 {
-    FailingSource source{"v 1 2 3\nv 4 5"};
-    std::FILE* file = openFailingStream(source);
-    EXPECT_EQ(linesOfReader(file), (std::vector<std::string>{"v 1 2 3\n"}));
-    std::fclose(file);
+    std::string text = "v 1 2 3\nv 4 5";
+    EXPECT_EQ(linesOfReader(openFailingStream(text)), (Lines{"v 1 2 3\n"}));
 
     // The OBJ reader keeps what came before the error and says so in the diagnostics.
-    FailingSource objSource{"v 1 2 3\nv 4 5 6\nv 7"};
+    std::string obj = "v 1 2 3\nv 4 5 6\nv 7";
     ReadModel read;
-    const std::string out = captureStdout([&] {
-        readObjStream(read.model, openFailingStream(objSource), nullptr, nullptr);
-    });
+    const std::string out =
+        captureStdout([&] { readObjStream(read.model, openFailingStream(obj), nullptr, nullptr); });
     EXPECT_EQ(out, "done.\n" + objCounts(2, 0, 0, 0, 0));
     EXPECT_TRUE(read.buffer().diagnostics.readError);
 }

@@ -2,6 +2,7 @@
 // come after the reader.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 
@@ -21,21 +22,9 @@ public:
     Model model;
     ModelLoadBuffer& buffer() { return *buffer_; }
 
-    int vertex(float x, float y, float z)
-    {
-        buffer_->vertices[buffer_->vertexCount] = {x, y, z};
-        return buffer_->vertexCount++;
-    }
-    int texCoord(float u, float v)
-    {
-        buffer_->texCoords[buffer_->texCoordCount] = {u, v, 0.0f};
-        return buffer_->texCoordCount++;
-    }
-    int normal(float x, float y, float z)
-    {
-        buffer_->normals[buffer_->normalCount] = {x, y, z};
-        return buffer_->normalCount++;
-    }
+    int vertex(float x, float y, float z) { return add(buffer_->vertices, buffer_->vertexCount, {x, y, z}); }
+    int texCoord(float u, float v) { return add(buffer_->texCoords, buffer_->texCoordCount, {u, v, 0.0f}); }
+    int normal(float x, float y, float z) { return add(buffer_->normals, buffer_->normalCount, {x, y, z}); }
     // Selects group g as a "usemtl" line would, and makes it smooth or flat.
     void useMaterial(int g, bool smoothNormals = false, bool smoothEdges = false)
     {
@@ -51,15 +40,9 @@ public:
     {
         Face& f = faces_.emplace_back();
         f = Face{{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {0, 0, 0}, 0, 0, nullptr};
-        int k = 0;
-        for (int i : v)
-            f.v[k++] = i;
-        k = 0;
-        for (int i : vt)
-            f.vt[k++] = i;
-        k = 0;
-        for (int i : vn)
-            f.vn[k++] = i;
+        std::copy(v.begin(), v.end(), f.v);
+        std::copy(vt.begin(), vt.end(), f.vt);
+        std::copy(vn.begin(), vn.end(), f.vn);
         f.hasNormals = vn.size() > 0 ? 1 : 0;
         FaceGroup& group = buffer_->groups[group_];
         Face*& head = v.size() == 4 ? group.quads : group.triangles;
@@ -73,6 +56,11 @@ public:
     }
 
 private:
+    static int add(Vec3* array, std::int32_t& count, Vec3 value)
+    {
+        array[count] = value;
+        return count++;
+    }
     std::unique_ptr<ModelLoadBuffer> buffer_;
     std::deque<Face> faces_;
     int group_ = 0;

@@ -12,17 +12,18 @@ namespace {
 
 void expectVec(const Vec3& v, float x, float y, float z, const char* what)
 {
-    EXPECT_NEAR(v.x, x, 1e-6) << what;
-    EXPECT_NEAR(v.y, y, 1e-6) << what;
-    EXPECT_NEAR(v.z, z, 1e-6) << what;
+    EXPECT_TRUE(std::abs(v.x - x) < 1e-6 && std::abs(v.y - y) < 1e-6 && std::abs(v.z - z) < 1e-6)
+        << what << ": " << v.x << " " << v.y << " " << v.z;
 }
 
 TEST(Normals, FlatFacesFaceTheViewerWhoSeesThemCounterClockwise)
 {
     ModelBuilder b;
+    b.buffer().materialDefs[0].smoothNormals = 1; // no material selected for group 0: flat anyway
     const int o = b.vertex(0, 0, 0), x = b.vertex(1, 0, 0), y = b.vertex(0, 1, 0);
     const int far = b.vertex(4, 0, 0), mid = b.vertex(2, 0, 0), lifted = b.vertex(1, 1, 5);
-    b.useMaterial(0);
+    Face& noMaterial = b.face({o, x, y}); // group 0 with materialIndex -1
+    b.useMaterial(1);
     Face& ccw = b.face({o, x, y});
     Face& cw = b.face({o, y, x});
     Face& line = b.face({o, mid, far});
@@ -35,6 +36,8 @@ TEST(Normals, FlatFacesFaceTheViewerWhoSeesThemCounterClockwise)
     computeFaceNormal(b.buffer().vertices[o], b.buffer().vertices[x], b.buffer().vertices[lifted], expected);
     expectVec(bent.faceNormal, expected.x, expected.y, expected.z, "quad");
     EXPECT_EQ(ccw.hasNormals, 0);
+    EXPECT_EQ(noMaterial.hasNormals, 0);
+    expectVec(noMaterial.faceNormal, 0, 0, 1, "no material");
 }
 
 TEST(Normals, SmoothFacesShareOneUnweightedNormalPerPosition)
@@ -87,17 +90,6 @@ TEST(Normals, FileNormalsAreKeptApartFromAveragedOnes)
     expectVec(cornerNormal(buf, smooth, 0), 0, 0, -1, "averaged");
     expectVec(cornerNormal(buf, smooth, 2), 0, 0, -1, "averaged");
     EXPECT_EQ(withNormals.vn[1], side) << "a face with its own normals keeps them";
-}
-
-TEST(Normals, AGroupNoMaterialSelectedIsFlatWhateverTheDefinitions)
-{
-    ModelBuilder b;
-    b.buffer().materialDefs[0].smoothNormals = 1;
-    const int o = b.vertex(0, 0, 0), x = b.vertex(1, 0, 0), y = b.vertex(0, 1, 0);
-    Face& f = b.face({o, x, y}); // group 0 with materialIndex -1
-    computeNormals(b.model);
-    EXPECT_EQ(f.hasNormals, 0);
-    expectVec(f.faceNormal, 0, 0, 1, "flat");
 }
 
 std::vector<EdgeNode*> edgesInDrawingOrder(EdgeNode* root)
@@ -177,63 +169,50 @@ TEST_F(EdgeTrees, AnEdgeWalkedBothWaysMergesWithSummedNormalsAtEachEnd)
 
 TEST_F(EdgeTrees, TheTreeKeepsTheShapeOfPlainInsertion)
 {
-    // Reference: insertion by walking down from the root, as the shape is defined.
+    // Reference: plain insertion walking down from the root, in a node list.
     struct Ref {
         std::uint64_t key;
         int greater = -1, lesser = -1;
     };
     std::vector<Ref> ref;
-    std::vector<int> order;
-    auto insert = [&ref](std::uint64_t key) {
-        if (ref.empty()) {
-            ref.push_back({key});
-            return;
-        }
-        int at = 0;
-        for (;;) {
+    const auto insert = [&ref](int u, int v) {
+        const std::uint64_t key = (static_cast<std::uint64_t>(std::max(u, v)) << 32) | static_cast<std::uint64_t>(std::min(u, v));
+        int parent = -1;
+        for (int at = ref.empty() ? -1 : 0; at >= 0; at = ref[parent].key < key ? ref[parent].greater : ref[parent].lesser) {
             if (ref[at].key == key)
                 return;
-            int& next = ref[at].key < key ? ref[at].greater : ref[at].lesser;
-            if (next < 0) {
-                next = static_cast<int>(ref.size());
-                ref.push_back({key});
-                return;
-            }
-            at = next;
+            parent = at;
         }
+        ref.push_back({key});
+        if (parent >= 0)
+            (ref[parent].key < key ? ref[parent].greater : ref[parent].lesser) = static_cast<int>(ref.size()) - 1;
     };
-    // Many positions on a grid, faces in a scrambled but fixed order.
     for (int i = 0; i < 64; ++i)
         b.vertex(static_cast<float>(i % 8), static_cast<float>(i / 8), 0);
     b.useMaterial(0);
-    unsigned seed = 12345;
+    unsigned seed = 12345; // faces in a scrambled but fixed order
     for (int n = 0; n < 300; ++n) {
         seed = seed * 1103515245u + 12345u;
-        const int p = static_cast<int>((seed >> 8) % 64);
-        const int q = static_cast<int>((seed >> 16) % 64);
-        const int r = static_cast<int>((seed >> 24) % 64);
+        const int p = static_cast<int>((seed >> 8) % 64), q = static_cast<int>((seed >> 16) % 64), r = static_cast<int>((seed >> 24) % 64);
         b.face({p, q, r});
         for (auto [u, v] : {std::pair{p, q}, std::pair{q, r}, std::pair{r, p}})
             if (u != v)
-                insert((static_cast<std::uint64_t>(std::max(u, v)) << 32) | static_cast<std::uint64_t>(std::min(u, v)));
+                insert(u, v);
     }
     const auto edges = build();
-    // The reference tree's drawing order: node, greater subtree, lesser subtree.
+    // The drawing order: node, greater subtree, lesser subtree.
     std::vector<std::uint64_t> expected;
-    std::vector<int> stack = {0};
-    while (!stack.empty()) {
-        const int at = stack.back();
+    for (std::vector<int> stack = {0}; !stack.empty();) {
+        const Ref node = ref[static_cast<std::size_t>(stack.back())];
         stack.pop_back();
-        expected.push_back(ref[at].key);
-        if (ref[at].lesser >= 0)
-            stack.push_back(ref[at].lesser);
-        if (ref[at].greater >= 0)
-            stack.push_back(ref[at].greater);
+        expected.push_back(node.key);
+        for (int next : {node.lesser, node.greater})
+            if (next >= 0)
+                stack.push_back(next);
     }
     ASSERT_EQ(edges.size(), expected.size());
     for (std::size_t i = 0; i < edges.size(); ++i)
-        ASSERT_EQ((static_cast<std::uint64_t>(edges[i]->hi) << 32) | static_cast<std::uint64_t>(edges[i]->lo), expected[i])
-            << "edge " << i;
+        ASSERT_EQ((static_cast<std::uint64_t>(edges[i]->hi) << 32) | static_cast<std::uint64_t>(edges[i]->lo), expected[i]) << i;
 }
 
 TEST_F(EdgeTrees, AChainOfAHundredThousandEdgesBuildsWalksAndFreesWithoutRecursion)

@@ -1,5 +1,5 @@
-// Helpers for the model-reader tests: a private folder of files written by the test, standard
-// output captured around a call, and a model whose load buffer is released afterwards.
+// Helpers for the model-reader tests: a private folder of files, standard output captured around a
+// call, and a model whose load buffer is released afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 
 #include "assets/obj_reader.h"
 
-// A fresh folder under the system's temporary folder, removed with everything in it at the end.
+// A fresh temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:
     TempFolder()
@@ -25,20 +25,15 @@ public:
             ADD_FAILURE() << "cannot create a temporary folder";
         path_ = pattern;
     }
-    ~TempFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
     // Writes the bytes to a file of that name in the folder and returns its full path.
     std::string write(const std::string& name, const std::string& bytes) const
     {
-        const std::string path = file(name);
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        std::ofstream(file(name), std::ios::binary) << bytes;
+        return file(name);
     }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
@@ -46,8 +41,7 @@ private:
     std::filesystem::path path_;
 };
 
-// Runs the call with file descriptor 1 sent to a temporary file and returns what it wrote, so
-// that the readers' exact bytes on standard output, and only there, can be compared.
+// Runs the call with file descriptor 1 sent to a temporary file and returns what it wrote.
 inline std::string captureStdout(const std::function<void()>& call)
 {
     std::fflush(stdout);
@@ -66,15 +60,11 @@ inline std::string captureStdout(const std::function<void()>& call)
     return text;
 }
 
-// A model as the readers leave it; the buffer is released at the end, and materialCount is put
-// back to 0 because the readers set it without creating any Material for the unload to delete.
+// A model as the readers leave it; materialCount goes back to 0 because the readers set it without
+// creating any Material for the unload to delete.
 struct ReadModel {
     Model model;
-    ~ReadModel()
-    {
-        releaseLoadBuffer(model);
-        model.materialCount = 0;
-    }
+    ~ReadModel() { releaseLoadBuffer(model); model.materialCount = 0; }
     ModelLoadBuffer& buffer() { return *model.loadBuffer; }
 };
 

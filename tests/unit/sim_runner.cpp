@@ -9,48 +9,31 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-
-std::string readWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string temporaryPath(const char* stem)
-{
-    char path[] = "/tmp/vantor-sim-test-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd >= 0)
-        close(fd);
-    return std::string(path) + "." + stem;
-}
-
-} // namespace
-
 SimRun runSim(const std::string& script)
 {
-    const std::string input = temporaryPath("in");
-    const std::string output = temporaryPath("out");
-    const std::string errors = temporaryPath("err");
-    std::ofstream(input, std::ios::binary) << script;
-
-    const std::string command = std::string("'") + VANTOR_SIM_PATH + "' < '" + input + "' > '" + output +
-                                "' 2> '" + errors + "'";
+    char stem[] = "/tmp/vantor-sim-test-XXXXXX";
+    const int fd = mkstemp(stem);
+    if (fd >= 0)
+        close(fd);
+    const std::string paths[] = {std::string(stem) + ".in", std::string(stem) + ".out", std::string(stem) + ".err"};
+    std::ofstream(paths[0], std::ios::binary) << script;
+    const std::string command =
+        std::string("'") + VANTOR_SIM_PATH + "' < '" + paths[0] + "' > '" + paths[1] + "' 2> '" + paths[2] + "'";
     SimRun run;
     const int status = std::system(command.c_str());
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.output = readWholeFile(output);
-    run.errors = readWholeFile(errors);
-    std::remove(input.c_str());
-    std::remove(output.c_str());
-    std::remove(errors.c_str());
-
+    std::string* into[] = {nullptr, &run.output, &run.errors};
+    for (int i = 0; i < 3; ++i) {
+        if (into[i] != nullptr) {
+            std::stringstream text;
+            text << std::ifstream(paths[i], std::ios::binary).rdbuf();
+            *into[i] = text.str();
+        }
+        std::remove(paths[i].c_str());
+    }
+    std::remove(stem);
     std::istringstream lines(run.output);
-    std::string line;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line);) {
         std::istringstream fields(line);
         SimFrame f;
         fields >> f.k >> f.clock >> f.phase >> f.countdown >> f.x >> f.y >> f.z >> f.heading >> f.vx >> f.vy >>

@@ -20,9 +20,9 @@ union Slot {
     char word[1024];
 };
 
-inline int callSscanf(const char* text, const char* pattern, Slot* s)
+inline int callSscanf(const char* text, const std::string& pattern, Slot* s)
 {
-    return std::sscanf(text, pattern, &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &s[6], &s[7],
+    return std::sscanf(text, pattern.c_str(), &s[0], &s[1], &s[2], &s[3], &s[4], &s[5], &s[6], &s[7],
                        &s[8], &s[9], &s[10], &s[11]);
 }
 
@@ -44,12 +44,9 @@ inline std::string compareWithSscanf(const char* line, const char* pattern)
         return where + ": count " + std::to_string(got) + ", sscanf " + std::to_string(expected);
 
     std::string widePattern;
-    for (const char* p = pattern; *p; ++p) {
-        widePattern += *p;
-        if (p[0] == '%' && p[1] == 'd')
-            widePattern += 'l';
-    }
-    callSscanf(line, widePattern.c_str(), wide);
+    for (const char* p = pattern; *p; ++p)
+        widePattern += p[0] == '%' && p[1] == 'd' ? "%l" : std::string(1, *p);
+    callSscanf(line, widePattern, wide);
     int field = 0;
     for (const char* p = pattern; *p && field < got; ++p) {
         if (*p != '%')
@@ -78,7 +75,6 @@ inline std::string compareWithSscanf(const char* line, const char* pattern)
         default:
             if (std::string(mine.word, static_cast<std::size_t>(mine.wordLength)) != reference[field].word)
                 return which + ": word differs";
-            break;
         }
         ++field;
     }

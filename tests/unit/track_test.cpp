@@ -1,7 +1,6 @@
 // The track's cells, the mapping from positions to cells, and the finish and ground test.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <limits>
 
@@ -25,49 +24,29 @@ TEST(TrackMapTable, HoldsTheTrackAndOnlyTheTrack)
         ASSERT_EQ(std::strlen(trackMap.rows[row]), static_cast<std::size_t>(TrackColumns)) << "row " << row;
         ASSERT_EQ(std::strspn(trackMap.rows[row], "01"), static_cast<std::size_t>(TrackColumns)) << "row " << row;
         total += groundCellsIn(row);
+        // Empty beyond the finish and over the grapple beam's two gaps; the finish strip full width.
+        const bool empty = row <= 275 || (row >= 298 && row <= 327) || (row >= 468 && row <= 480);
+        if (empty || row <= FinishRow) {
+            EXPECT_EQ(groundCellsIn(row), empty ? 0 : TrackColumns) << "row " << row;
+        }
     }
     EXPECT_EQ(total, 3476);
-    for (int row = 0; row <= 275; ++row)
-        EXPECT_EQ(groundCellsIn(row), 0) << "row " << row << " lies beyond the finish";
-    for (int row = 276; row <= FinishRow; ++row)
-        EXPECT_EQ(groundCellsIn(row), TrackColumns) << "the finish strip is full width, row " << row;
     EXPECT_TRUE(isGroundCell(trackRowOf(4.0f), trackColumnOf(-2.0f))) << "the car starts on a block";
-    // The two gaps the grapple beam exists for.
-    for (int row = 468; row <= 480; ++row)
-        EXPECT_EQ(groundCellsIn(row), 0) << "row " << row;
-    for (int row = 298; row <= 327; ++row)
-        EXPECT_EQ(groundCellsIn(row), 0) << "row " << row;
 }
 
-TEST(TrackMapping, ColumnsTruncateTowardZeroAndStepOnceMoreBelowZero)
+TEST(TrackMapping, ColumnsAndRowsIncludingTheEdgesAndFarOrNonNumericPositions)
 {
-    EXPECT_EQ(trackColumnOf(0.0f), 48);
-    EXPECT_EQ(trackColumnOf(-0.0f), 48) << "-0.0 is not negative";
-    EXPECT_EQ(trackColumnOf(-0.5f), 49);
-    EXPECT_EQ(trackColumnOf(-4.0f), 50) << "exactly -4 steps twice";
-    EXPECT_EQ(trackColumnOf(195.9f), 0);
-    EXPECT_EQ(trackColumnOf(196.0f), -1);
-    EXPECT_EQ(trackColumnOf(-199.9f), 98);
-    EXPECT_EQ(trackColumnOf(-200.0f), 99);
-}
+    const std::pair<float, int> columns[] = {{0.0f, 48},    {-0.0f, 48},   {-0.5f, 49},   {-4.0f, 50},
+                                             {195.9f, 0},   {196.0f, -1},  {-199.9f, 98}, {-200.0f, 99}};
+    for (const auto& [x, column] : columns)
+        EXPECT_EQ(trackColumnOf(x), column) << "x " << x;
+    const std::pair<float, int> rows[] = {{4.0f, 499},     {99.9f, 499},    {100.0f, 498}, {21899.9f, 281},
+                                          {21900.0f, 280}, {-0.5f, 500},    {-100.0f, 501}};
+    for (const auto& [z, row] : rows)
+        EXPECT_EQ(trackRowOf(z), row) << "z " << z;
 
-TEST(TrackMapping, RowsCountDownFromTheStart)
-{
-    EXPECT_EQ(trackRowOf(4.0f), 499);
-    EXPECT_EQ(trackRowOf(99.9f), 499);
-    EXPECT_EQ(trackRowOf(100.0f), 498);
-    EXPECT_EQ(trackRowOf(21899.9f), 281);
-    EXPECT_EQ(trackRowOf(21900.0f), 280);
-    EXPECT_EQ(trackRowOf(-0.5f), 500) << "behind the start is off the grid";
-    EXPECT_EQ(trackRowOf(-100.0f), 501);
-}
-
-TEST(TrackMapping, FarAwayAndNonNumericPositionsLandOffTheGrid)
-{
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float far[] = {1e30f, -1e30f, inf, -inf, nan, 3e9f, -3e9f, std::numeric_limits<float>::max()};
-    for (float value : far) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (float value : {1e30f, -1e30f, inf, -inf, nan, 3e9f, -3e9f, std::numeric_limits<float>::max()}) {
         const int column = trackColumnOf(value);
         EXPECT_TRUE(column < 0 || column >= TrackColumns) << value;
         EXPECT_FALSE(isGroundCell(400, column)) << value;
@@ -77,45 +56,31 @@ TEST(TrackMapping, FarAwayAndNonNumericPositionsLandOffTheGrid)
     EXPECT_GE(trackRowOf(-1e30f), TrackRows);
     EXPECT_GE(trackRowOf(-inf), TrackRows);
     EXPECT_GE(trackRowOf(nan), TrackRows) << "not a number must not count as a finish";
-    EXPECT_FALSE(isGroundCell(trackRowOf(nan), trackColumnOf(nan)));
 }
 
-class TrackTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        startFreshGame();
-        advanceToRaceStart();
-    }
-};
-
-TEST_F(TrackTest, ReachingTheFinishZoneWinsAnywhereAtAnyHeight)
+TEST(TrackCheck, WinsAnywhereInTheFinishZoneAndDisqualifiesOnlyOnTheGroundOffTheTrack)
 {
+    startFreshGame();
+    advanceToRaceStart();
+    const struct {
+        Vec4 position;
+        RacePhase phase;
+    } cases[] = {
+        {{-2.0f, 1.0001f, 2500.0f, 1.0f}, RacePhase::Racing},     // in the air over the first gap
+        {{-2.0f, 1.0f, 4.0f, 1.0f}, RacePhase::Racing},           // on the start pad
+        {{-2.0f, 1.0f, 21899.9f, 1.0f}, RacePhase::Racing},       // funnel row 281, column 49
+        {{-2.0f, 1.0f, 2500.0f, 1.0f}, RacePhase::Disqualified},  // on the ground over the gap
+        {{300.0f, 1.0f, 21000.0f, 1.0f}, RacePhase::Disqualified}, // off the grid sideways
+        {{-2.0f, 1.0f, -0.01f, 1.0f}, RacePhase::Disqualified},   // behind the start
+        {{5000.0f, 300.0f, 21900.0f, 1.0f}, RacePhase::Won},      // the finish zone, anywhere
+    };
     simClockAdvance(1234);
-    checkTrackUnderCar({5000.0f, 300.0f, 21900.0f, 1.0f});
-    EXPECT_EQ(gameState.phase, RacePhase::Won);
+    for (const auto& c : cases) {
+        gameState.phase = RacePhase::Racing;
+        checkTrackUnderCar(c.position);
+        EXPECT_EQ(gameState.phase, c.phase) << c.position.x << " " << c.position.y << " " << c.position.z;
+    }
     EXPECT_EQ(gameState.raceEndMs, 4234u);
-}
-
-TEST_F(TrackTest, OnlyACarOnTheGroundOverAGapIsDisqualified)
-{
-    checkTrackUnderCar({-2.0f, 1.0001f, 2500.0f, 1.0f}); // in the air over the first gap
-    EXPECT_EQ(gameState.phase, RacePhase::Racing);
-    checkTrackUnderCar({-2.0f, 1.0f, 4.0f, 1.0f}); // on the start pad
-    EXPECT_EQ(gameState.phase, RacePhase::Racing);
-    checkTrackUnderCar({-2.0f, 1.0f, 21899.9f, 1.0f}); // funnel row 281, column 49
-    EXPECT_EQ(gameState.phase, RacePhase::Racing);
-    checkTrackUnderCar({-2.0f, 1.0f, 2500.0f, 1.0f});
-    EXPECT_EQ(gameState.phase, RacePhase::Disqualified);
-}
-
-TEST_F(TrackTest, OffTheGridSidewaysOrBehindTheStartIsDisqualified)
-{
-    checkTrackUnderCar({300.0f, 1.0f, 21000.0f, 1.0f});
-    EXPECT_EQ(gameState.phase, RacePhase::Disqualified);
-    gameState.phase = RacePhase::Racing;
-    checkTrackUnderCar({-2.0f, 1.0f, -0.01f, 1.0f});
-    EXPECT_EQ(gameState.phase, RacePhase::Disqualified);
 }
 
 } // namespace
