@@ -5,10 +5,10 @@
 
 #include <cstring>
 
-#include "game/camera.h"
 #include "game/input.h"
 #include "game/race_flow.h"
 #include "game/sim_clock.h"
+#include "game/startup.h"
 #include "sim/grapple.h"
 
 namespace {
@@ -132,12 +132,9 @@ RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
 void startScriptedRace()
 {
     installSimClock();
-    input = InputState{};
+    resetControlsAndCamera();
     for (bool& held : lastHeld)
         held = false;
-    cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
-    cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
-    cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
     resetRace();
     placeGrapplePoints();
     startCountdown();

@@ -4,9 +4,18 @@
 #include <GL/glut.h>
 
 #include "assets/model_loader.h"
+#include "game/camera.h"
 #include "game/frame.h"
 #include "game/input.h"
 #include "sim/grapple.h"
+
+void resetControlsAndCamera()
+{
+    input = InputState{};
+    cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
+    cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
+    cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
+}
 
 void openGameWindow(int* argc, char** argv)
 {

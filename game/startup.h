@@ -1,6 +1,9 @@
 // The game's start-up: the window with its callbacks, and the scene with its models and lights.
 #pragma once
 
+// Start-up's first step: no control held, the camera's eye and target at the origin, y up.
+void resetControlsAndCamera();
+
 // Hands the command line to GLUT and opens the 640 x 480 window "Vantor Sprint" at (100, 100) with
 // the game's callbacks registered.
 void openGameWindow(int* argc, char** argv);

@@ -4,6 +4,7 @@
 #include "game/camera.h"
 #include "game/input.h"
 #include "game/race_flow.h"
+#include "game/race_script.h"
 #include "game/sim_clock.h"
 #include "sim/car.h"
 #include "sim/grapple.h"
@@ -11,15 +12,9 @@
 // Start-up as main does it, less the window and the models; the countdown is armed at time 0.
 inline void startFreshGame()
 {
-    installSimClock();
     gameState = GameState{};
     car = Car{};
-    input = InputState{};
-    cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
-    cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
-    resetRace();
-    placeGrapplePoints();
-    startCountdown();
+    startScriptedRace();
 }
 
 // Runs the game's countdown until the race starts; the clock then reads 3000.
