@@ -105,7 +105,8 @@ void drawCountdown()
 
 void drawRaceTime()
 {
-    // Unsigned differences: a clock that wrapped still gives a (huge, clamped) time.
+    // The unsigned difference is the true time also when the counter wrapped during the race;
+    // only a reading before the start would give a huge time, shown as 99:59.99.
     const std::uint32_t ms = static_cast<std::uint32_t>(elapsedMs()) - gameState.raceStartMs;
     drawTextItem(RaceTime, formatRaceTime(ms, "").c_str());
 }

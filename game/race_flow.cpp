@@ -1,6 +1,9 @@
 // The race's phases, the countdown on one-second timers, the race clock and the restart.
 #include "game/race_flow.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "game/clock.h"
 #include "sim/car.h"
 
@@ -80,12 +83,17 @@ void updateFrameTiming(std::int32_t nowMs)
         gameState.lastFrameMs = nowMs;
         return;
     }
-    // A clock found behind the last reading (the counter wrapped) gives the reading itself.
-    // The difference is taken in unsigned arithmetic: a forward step never overflows.
-    if (nowMs < gameState.lastFrameMs)
+    // GLUT's counter is a signed 32-bit count. A reading below the last one that is not negative
+    // means the counter started again from zero, and the time since then is the reading itself.
+    // Any other reading, across the wrap from the largest positive count to negative ones
+    // included, is a step forward by the unsigned difference, which is the true elapsed time. A
+    // step too long for the field (a stall of more than 24 days) is held at the longest it holds.
+    if (nowMs < gameState.lastFrameMs && nowMs >= 0) {
         gameState.frameDeltaMs = nowMs;
-    else
-        gameState.frameDeltaMs = static_cast<std::int32_t>(static_cast<std::uint32_t>(nowMs) -
-                                                           static_cast<std::uint32_t>(gameState.lastFrameMs));
+    } else {
+        const std::uint32_t elapsed =
+            static_cast<std::uint32_t>(nowMs) - static_cast<std::uint32_t>(gameState.lastFrameMs);
+        gameState.frameDeltaMs = static_cast<std::int32_t>(std::min<std::uint32_t>(elapsed, INT32_MAX));
+    }
     gameState.lastFrameMs = nowMs;
 }

@@ -1,6 +1,7 @@
 // The countdown, the race clock, stale ticks, the restart, the frame timing and the viewport.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "fresh_game.h"
@@ -106,21 +107,44 @@ TEST_F(RaceFlow, RestartPutsTheCarBackAndLeavesTheRestAlone)
     EXPECT_EQ(gameState.raceEndMs, 5000u);
 }
 
-TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaWrapsAndStalls)
+TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaAcrossRestartsAndWraps)
 {
     gameState = GameState{};
     EXPECT_EQ(gameState.frameDeltaMs, 1) << "the first frame steps by 1 ms";
     const struct {
         int now, delta;
-    } steps[] = {{500, 1}, {517, 17}, {517, 0}, {530, 13}, {2147483600, 2147483070}, {40, 40}};
+        const char* what;
+    } steps[] = {{500, 1, "second frame"},          {517, 17, "measured"},
+                 {517, 0, "same millisecond"},      {530, 13, "measured"},
+                 {2147483600, 2147483070, "stall"}, {-2147483640, 56, "across the signed wrap"},
+                 {-2147483600, 40, "negative readings"}, {40, 2147483640, "long stall from negative"},
+                 {30, 30, "the counter started again"}, {-2000000000, INT32_MAX, "a stall longer than the field"}};
     for (const auto& s : steps) {
         updateFrameTiming(s.now);
-        EXPECT_EQ(gameState.frameDeltaMs, s.delta) << "at " << s.now << " (a clock behind the last reading gives itself)";
+        EXPECT_EQ(gameState.frameDeltaMs, s.delta) << "at " << s.now << ": " << s.what;
         EXPECT_EQ(gameState.lastFrameMs, s.now);
     }
-    updateFrameTiming(-2000000000);
-    updateFrameTiming(2000000000);
-    EXPECT_EQ(gameState.frameDeltaMs, static_cast<std::int32_t>(4000000000u)) << "a long stall without overflow";
+}
+
+TEST(FrameTiming, AStandingCarStaysPutWhileTheClockWraps)
+{
+    startFreshGame();
+    advanceToRaceStart();
+    simClockAdvance(2147483647 - 3000 - 40); // 24.8 days into the run, 40 ms before the wrap
+    updateFrameTiming(simClockNow());
+    frameWithoutDrawing();
+    const Vec4 standing = car.position;
+    for (int frame = 0; frame < 6; ++frame) {
+        simClockAdvance(16);
+        updateFrameTiming(simClockNow());
+        frameWithoutDrawing();
+        ASSERT_EQ(gameState.frameDeltaMs, 16) << "frame " << frame;
+        ASSERT_TRUE(car.position.x == standing.x && car.position.y == standing.y && car.position.z == standing.z)
+            << "frame " << frame << " moved the car to " << car.position.x << " " << car.position.y << " "
+            << car.position.z;
+        ASSERT_EQ(gameState.phase, RacePhase::Racing);
+    }
+    EXPECT_LT(simClockNow(), 0) << "the clock did not wrap";
 }
 
 TEST(Reshape, ViewportIsTheLargestCentred4By3Rectangle)
