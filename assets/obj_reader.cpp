@@ -196,14 +196,18 @@ bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::i
     return true;
 }
 
-// Rule for bad indices: a face whose positions do not all name vertices read so far is dropped
-// (nothing of it is kept, not even the material it would have fixed); a bad texture-coordinate or
-// normal index drops only that set, and the face is drawn as if it had been written without it.
-// So nothing past the tables ever reaches the normals, the display lists or the edge trees.
+// Rule for bad indices: a face whose positions do not all name vertices read so far is dropped,
+// but like every face line it still fixes the group of the faces that follow without a "usemtl";
+// a bad texture-coordinate or normal index drops only that set, and the face is drawn as if it
+// had been written without it. So nothing past the tables ever reaches the normals, the display
+// lists or the edge trees.
 void storeFace(ObjReadState& state, const LinePattern& form, const ScannedField* fields)
 {
     ModelLoadBuffer& buffer = state.buffer;
     LoadDiagnostics& diagnostics = buffer.diagnostics;
+    // Faces before any "usemtl" go to the group just past the materials known at the first one.
+    if (state.currentMaterial == -1)
+        state.currentMaterial = state.model.materialCount;
     const int stride = 1 + (form.texCoords ? 1 : 0) + (form.normals ? 1 : 0);
     Face face;
     std::fill(std::begin(face.v), std::end(face.v), -1);
@@ -228,9 +232,6 @@ void storeFace(ObjReadState& state, const LinePattern& form, const ScannedField*
             ++diagnostics.normalSetsDropped;
     }
 
-    // Faces before any "usemtl" go to the group just past the materials known at the first one.
-    if (state.currentMaterial == -1)
-        state.currentMaterial = state.model.materialCount;
     // Rule for a 65th group: with 64 materials known such faces could never be drawn; dropped.
     if (state.currentMaterial >= MaxMaterials) {
         ++diagnostics.facesWithoutGroup;

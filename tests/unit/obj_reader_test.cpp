@@ -145,8 +145,9 @@ TEST_F(ObjReader, FacesGoToTheGroupOfTheSelectedMaterial)
 {
     const std::string lib = folder.write("three.mtl", "newmtl red\nnewmtl green\nnewmtl blue\n");
     const std::string out = read(std::string(FourVertices) +
-                                 "f 1 2 3\n"                // no usemtl, no library: group 0
+                                 "f 1 2 9\n"                // dropped, but fixes group 0
                                  "mtllib " + lib + "\n"
+                                 "f 1 2 3\n"                // so this goes to material 0, drawn
                                  "usemtl blue\nf 1 2 3 4\n"
                                  "usemtl\nf 2 3 4\n"        // no name: material 0
                                  "usemtl gray\nf 1 3 4\n"); // unknown: never drawn
