@@ -25,6 +25,9 @@ void openGameWindow(int* argc, char** argv)
     glutInitWindowPosition(100, 100);
     glutInitWindowSize(640, 480);
     glutCreateWindow("Vantor Sprint");
+    // A key held down repeats as release-and-press pairs from the window system; the game must only
+    // see the real release, or holding space on the end screen would restart before it is let go.
+    glutIgnoreKeyRepeat(1);
 
     glutDisplayFunc(frame);
     glutIdleFunc(frame);

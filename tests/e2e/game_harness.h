@@ -50,9 +50,13 @@ public:
     std::string gameErrors() const;
     const WindowGeometry& window() const { return window_; }
     std::string windowTitle() const;
-    // Keys by X keysym name: "s", "space", ...
-    bool keyDown(const std::string& key) const { return xdotool({"keydown", "--window", windowId_, key}).succeeded(); }
-    bool keyUp(const std::string& key) const { return xdotool({"keyup", "--window", windowId_, key}).succeeded(); }
+    // Keys by X keysym name ("s", "space", ...), pressed on the server's own keyboard as a player
+    // presses them, with the window focused: a held key auto-repeats.
+    bool keyDown(const std::string& key) const
+    {
+        return xdotool({"windowfocus", windowId_}).succeeded() && xdotool({"keydown", key}).succeeded();
+    }
+    bool keyUp(const std::string& key) const { return xdotool({"keyup", key}).succeeded(); }
     std::optional<Picture> takePicture() const;
     // Takes pictures until one passes the check; lastPicture() keeps the last one taken.
     std::optional<Picture> waitForPicture(const std::function<bool(const Picture&)>& check, Milliseconds timeout);

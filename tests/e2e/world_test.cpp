@@ -57,12 +57,16 @@ TEST(World, TheSceneStandsAroundTheCarAndTheTailLightsGlowWithTheKeys)
     EXPECT_EQ(countdown->countNear(TailLightFull, Tolerance, AroundTheCar), 0);
     EXPECT_EQ(countdown->countNear(SkyColour, Tolerance, LowerHalf), 0) << "the sky stays above the ground";
 
-    // After GO, holding w lights them fully; the car drives off but stays in the middle.
+    // After GO, holding w lights them fully, without a break while the key repeats; the car drives
+    // off but stays in the middle.
+    const auto glowing = [](const Picture& p) { return p.countNear(TailLightFull, Tolerance, AroundTheCar) > 20; };
     ASSERT_TRUE(game.keyDown("w"));
-    const auto racing = waitAndSave(
-        [](const Picture& p) { return p.countNear(TailLightFull, Tolerance, AroundTheCar) > 20; }, "world-racing");
+    const auto racing = waitAndSave(glowing, "world-racing");
+    const auto flicker = racing ? game.waitForPicture([&](const Picture& p) { return !glowing(p); }, 1500ms)
+                                : std::nullopt;
     game.keyUp("w");
     ASSERT_TRUE(racing) << "the tail lights never glowed";
+    EXPECT_FALSE(flicker) << "the tail lights went out while w was held";
     EXPECT_TRUE(carIsRed(*racing));
     EXPECT_EQ(racing->countNear(TailLightQuarter, Tolerance, AroundTheCar), 0);
 }
