@@ -57,6 +57,7 @@ struct FaceGroup {
     Face* quads = nullptr;
     EdgeNode* edgeTree = nullptr;
     std::int32_t materialIndex = -1; // set when a "usemtl" line selected the group
+    bool edgeTreeFailed = false;     // memory ran out building its edge tree: no outline
     // Tails of the two lists, so a face is appended in constant time.
     Face* lastTriangle = nullptr;
     Face* lastQuad = nullptr;

@@ -11,11 +11,12 @@
 
 namespace {
 
-void uploadTexture(TextureImage& image, const TgaPixels& pixels)
+// Creates the texture and its mipmaps; false when GLU could not build them (its scaled copies
+// come from the heap), with the texture name deleted again and textureId 0.
+bool uploadTexture(TextureImage& image, const TgaPixels& pixels)
 {
     GLuint name = 0;
     glGenTextures(1, &name);
-    image.textureId = name;
     glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
@@ -24,9 +25,17 @@ void uploadTexture(TextureImage& image, const TgaPixels& pixels)
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height,
-                      image.bitsPerPixel == 24 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE, pixels.data);
+    const GLint built = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height,
+                                          image.bitsPerPixel == 24 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE,
+                                          pixels.data);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    if (built != 0) {
+        glDeleteTextures(1, &name);
+        image.textureId = 0;
+        return false;
+    }
+    image.textureId = name;
+    return true;
 }
 
 } // namespace
@@ -36,9 +45,14 @@ bool loadTgaTexture(const char* fileName, TextureImage& image)
     TgaPixels pixels;
     if (!readTgaFile(fileName, image, pixels))
         return false;
-    uploadTexture(image, pixels);
+    const bool uploaded = uploadTexture(image, pixels);
     const TgaEncoding encoding = pixels.encoding;
     releaseTgaPixels(pixels);
+    // The closest of the loader's own messages: GLU fails this way when its copies find no memory.
+    if (!uploaded) {
+        reportLoadError(LoadError::OutOfMemory);
+        return false;
+    }
     reportTgaLoaded(image, encoding);
     return true;
 }

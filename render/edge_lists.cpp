@@ -3,6 +3,9 @@
 
 #include <GL/gl.h>
 
+#include <new>
+#include <tuple>
+
 #include "render/normals.h"
 
 namespace {
@@ -23,7 +26,8 @@ void addTo(Vec3& sum, const Vec3& v)
     sum.z += v.z;
 }
 
-void addFaceEdges(EdgeTreeBuilder& tree, const ModelLoadBuffer& buffer, const Face* faces, int corners)
+// False when memory ran out on the way.
+bool addFaceEdges(EdgeTreeBuilder& tree, const ModelLoadBuffer& buffer, const Face* faces, int corners)
 {
     for (const Face* face = faces; face != nullptr; face = face->next) {
         Vec3 normals[4];
@@ -31,9 +35,11 @@ void addFaceEdges(EdgeTreeBuilder& tree, const ModelLoadBuffer& buffer, const Fa
             normals[k] = face->hasNormals != 0 ? cornerNormal(buffer, *face, k) : face->faceNormal;
         for (int j = 0; j < corners; ++j) {
             const int k = (j + 1) % corners;
-            addEdge(tree, face->v[j], face->vt[j], normals[j], face->v[k], face->vt[k], normals[k]);
+            if (!addEdge(tree, face->v[j], face->vt[j], normals[j], face->v[k], face->vt[k], normals[k]))
+                return false;
         }
     }
+    return true;
 }
 
 void sendEnd(const ModelLoadBuffer& buffer, std::int32_t position, std::int32_t texCoord, Vec3& normal)
@@ -50,11 +56,11 @@ void sendEnd(const ModelLoadBuffer& buffer, std::int32_t position, std::int32_t 
 
 } // namespace
 
-void addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3& na, std::int32_t b, std::int32_t tb,
+bool addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3& na, std::int32_t b, std::int32_t tb,
              const Vec3& nb)
 {
     if (a == b)
-        return;
+        return true;
     const bool aIsLo = a < b;
     const std::int32_t lo = aIsLo ? a : b;
     const std::int32_t hi = aIsLo ? b : a;
@@ -62,19 +68,31 @@ void addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3&
     const Vec3& hiNormal = aIsLo ? nb : na;
     const std::uint64_t key = keyOf(hi, lo);
 
-    auto [place, isNew] = tree.index.try_emplace(key, EdgeTreeBuilder::Entry{nullptr, 0});
+    // The index is a standard container, which can only say that memory ran out by throwing.
+    std::map<std::uint64_t, EdgeTreeBuilder::Entry>::iterator place;
+    bool isNew = false;
+    try {
+        std::tie(place, isNew) = tree.index.try_emplace(key, EdgeTreeBuilder::Entry{nullptr, 0});
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (!isNew) {
         // A known edge: the faces on both sides of it sum their normals at each end.
         addTo(place->second.node->loNormal, loNormal);
         addTo(place->second.node->hiNormal, hiNormal);
-        return;
+        return true;
     }
 
-    EdgeNode* node = new EdgeNode{lo, hi, aIsLo ? ta : tb, aIsLo ? tb : ta, loNormal, hiNormal, nullptr, nullptr};
+    EdgeNode* node = new (std::nothrow)
+        EdgeNode{lo, hi, aIsLo ? ta : tb, aIsLo ? tb : ta, loNormal, hiNormal, nullptr, nullptr};
+    if (node == nullptr) {
+        tree.index.erase(place);
+        return false;
+    }
     place->second.node = node;
     if (tree.root == nullptr) {
         tree.root = node;
-        return;
+        return true;
     }
     // The parent is the deeper of the in-order neighbours; a key larger than its parent's hangs
     // on the greater side.
@@ -88,16 +106,23 @@ void addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3&
         parent->node->greater = node;
     else
         parent->node->lesser = node;
+    return true;
 }
 
 void buildEdgeTrees(Model& model)
 {
     ModelLoadBuffer& buffer = *model.loadBuffer;
     for (int g = 0; g < model.materialCount && g < MaxMaterials; ++g) {
+        FaceGroup& group = buffer.groups[g];
         EdgeTreeBuilder tree;
-        addFaceEdges(tree, buffer, buffer.groups[g].triangles, 3);
-        addFaceEdges(tree, buffer, buffer.groups[g].quads, 4);
-        buffer.groups[g].edgeTree = tree.root;
+        if (addFaceEdges(tree, buffer, group.triangles, 3) && addFaceEdges(tree, buffer, group.quads, 4)) {
+            group.edgeTree = tree.root;
+            continue;
+        }
+        // Out of memory: this group goes without an outline, and the load goes on.
+        for (const auto& [key, entry] : tree.index)
+            delete entry.node;
+        group.edgeTreeFailed = true;
     }
 }
 
@@ -105,7 +130,7 @@ void buildEdgeLists(Model& model)
 {
     const ModelLoadBuffer& buffer = *model.loadBuffer;
     for (int i = 0; i < model.materialCount && i < MaxMaterials; ++i) {
-        if (buffer.materialDefs[i].smoothEdges == 0)
+        if (buffer.materialDefs[i].smoothEdges == 0 || buffer.groups[i].edgeTreeFailed)
             continue;
         Material& m = model.materials[i];
         m.edgeList = glGenLists(1);

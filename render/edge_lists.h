@@ -34,21 +34,25 @@ struct EdgeTreeBuilder {
 
 // Adds the edge from position a to position b (an edge is undirected: b to a is the same one). A
 // known edge sums in its normals and keeps its texture coordinates; a degenerate one is dropped.
-void addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3& na, std::int32_t b, std::int32_t tb,
+// False when memory ran out, with the tree as it was.
+bool addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3& na, std::int32_t b, std::int32_t tb,
              const Vec3& nb);
 
 // Builds the edge tree of every group 0 to materialCount - 1 from its faces as the normals pass
-// left them: triangles first, then quads, each in file order.
+// left them: triangles first, then quads, each in file order. A group whose tree runs out of memory
+// keeps none and is marked edgeTreeFailed.
 void buildEdgeTrees(Model& model);
 
-// Compiles the edge list of every material that asks for smoothed edges. Needs an OpenGL context.
+// Compiles the edge list of every material that asks for smoothed edges and has its tree; the
+// others keep edgeList 0 and are drawn without an outline. Needs an OpenGL context.
 void buildEdgeLists(Model& model);
 
 // Frees every node of every group's tree, without recursion, and clears the roots.
 void releaseEdgeTrees(Model& model);
 
-// Visits a tree without recursion in drawing order: a node, then its whole greater subtree, then
-// its whole lesser subtree.
+// Visits a tree in drawing order: a node, then its whole greater subtree, then its whole lesser
+// subtree. No recursion and no allocation, so it cannot fail however deep the tree; the visit
+// may change a node's contents but not its children.
 template <typename Visit>
 void forEachEdge(EdgeNode* root, Visit visit);
 

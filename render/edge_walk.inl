@@ -1,23 +1,30 @@
-// The drawing-order walk of an edge tree, with an explicit stack: a model whose faces come in
-// increasing index order builds a chain as deep as it has edges.
+// The drawing-order walk of an edge tree. A model whose faces come in increasing index order builds
+// a chain as deep as it has edges, so the walk neither recurses nor keeps a stack: before it goes
+// down a greater subtree it points the empty lesser link of the node it will leave that subtree
+// from back at where it came from, and clears it again when it comes back that way.
 #pragma once
-
-#include <vector>
 
 template <typename Visit>
 void forEachEdge(EdgeNode* root, Visit visit)
 {
-    std::vector<EdgeNode*> pending;
-    if (root != nullptr)
-        pending.push_back(root);
-    while (!pending.empty()) {
-        EdgeNode* node = pending.back();
-        pending.pop_back();
-        visit(*node);
-        // Pushed lesser first, so the greater subtree is visited first.
-        if (node->lesser != nullptr)
-            pending.push_back(node->lesser);
-        if (node->greater != nullptr)
-            pending.push_back(node->greater);
+    EdgeNode* node = root;
+    while (node != nullptr) {
+        if (node->greater == nullptr) {
+            visit(*node);
+            node = node->lesser;
+            continue;
+        }
+        // The walk leaves the greater subtree from the end of its chain of lesser links.
+        EdgeNode* last = node->greater;
+        while (last->lesser != nullptr && last->lesser != node)
+            last = last->lesser;
+        if (last->lesser == nullptr) {
+            visit(*node);
+            last->lesser = node;
+            node = node->greater;
+        } else {
+            last->lesser = nullptr; // back from the greater subtree
+            node = node->lesser;
+        }
     }
 }

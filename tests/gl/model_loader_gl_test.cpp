@@ -3,6 +3,8 @@
 #include <GL/glu.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,38 @@
 #include "render/draw_model.h"
 #include "sim/car.h"
 #include "sim/world_draw.h"
+
+// Faults on demand, as a machine out of memory gives them: GLU's mipmap build (linked wrapped) and
+// the n-th allocation through the global operator new.
+namespace {
+bool mipmapBuildFails = false;
+GLuint textureOfFailedBuild = 0;
+long allocationsBeforeFailure = -1; // -1: none fails
+
+bool allocationFails() { return allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0; }
+void* allocate(std::size_t size) { return allocationFails() ? nullptr : std::malloc(size == 0 ? 1 : size); }
+} // namespace
+
+extern "C" GLint __real_gluBuild2DMipmaps(GLenum, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*);
+extern "C" GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
+                                          GLenum format, GLenum type, const void* data)
+{
+    if (!mipmapBuildFails)
+        return __real_gluBuild2DMipmaps(target, components, width, height, format, type, data);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, reinterpret_cast<GLint*>(&textureOfFailedBuild));
+    return GLU_OUT_OF_MEMORY;
+}
+
+void* operator new(std::size_t size)
+{
+    if (void* p = allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+// Kept out of line, where the compiler would otherwise see a new paired with a free.
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -97,6 +131,53 @@ TEST_F(InSceneFolder, OneFileLoadedTwiceGetsListsAndTexturesOfItsOwnEachTime)
     unloadModel(first);
     EXPECT_TRUE(glIsList(second.materials[0].faceList)) << "unloading one leaves the other whole";
     EXPECT_TRUE(glIsTexture(second.materials[0].ambientTexture.textureId));
+}
+
+TEST_F(InSceneFolder, AFailedMipmapBuildLeavesTheMaterialWithoutThatMapAndNoTextureBehind)
+{
+    Model model;
+    mipmapBuildFails = true;
+    const std::string console = captureStdout([&] { loadModel(model, "model_buildings.obj", 1.0f); });
+    mipmapBuildFails = false;
+    EXPECT_NE(console.find("Loading texture windows.tga: error, unable to allocate memory!\n"
+                           "Completed loading model model_buildings.obj.\n"),
+              std::string::npos)
+        << console;
+    ASSERT_EQ(model.materialCount, 1);
+    EXPECT_FALSE(model.materials[0].hasAmbientTexture);
+    EXPECT_EQ(model.materials[0].ambientTexture.textureId, 0u);
+    EXPECT_TRUE(textureOfFailedBuild != 0 && !glIsTexture(textureOfFailedBuild)) << "its name was deleted";
+}
+
+// Each allocation of a load fails in turn: nothing is thrown, and where the edge trees ran out only
+// the outline is missing.
+TEST_F(InSceneFolder, RunningOutOfMemoryAnywhereInALoadThrowsNothing)
+{
+    bool outlineLost = false;
+    for (long failing = 0;; ++failing) {
+        Model model;
+        bool allSucceeded = false;
+        captureStdout([&] {
+            allocationsBeforeFailure = failing;
+            loadModel(model, "model_car.obj", 0.2f); // inside the view, so no line is clipped
+            allSucceeded = allocationsBeforeFailure >= 0;
+            allocationsBeforeFailure = -1;
+        });
+        ASSERT_EQ(model.loadBuffer, nullptr);
+        if (model.materialCount == 0)
+            continue; // no buffer or no materials: the model draws nothing
+        ASSERT_TRUE(model.materials[0].smoothEdges && glIsList(model.materials[0].faceList));
+        const GLuint edges = model.materials[0].edgeList;
+        outlineLost = outlineLost || edges == 0;
+        if (edges != 0) {
+            EXPECT_EQ(feedbackOf(edges).size(), 12u) << "the box's twelve edges";
+        }
+        if (allSucceeded) {
+            EXPECT_NE(edges, 0u);
+            break;
+        }
+    }
+    EXPECT_TRUE(outlineLost) << "no allocation of the edge trees failed";
 }
 
 TEST(RendererCheck, OnlyTheTwoSpellingsOfOneOldRendererLoseEdgeLists)
