@@ -1,4 +1,5 @@
-// What the reader fuzz targets share: the readers' console silenced, and in-memory files.
+// What the reader fuzz targets share: the readers' console silenced, in-memory files, and a
+// broken invariant made a finding.
 #pragma once
 
 #include <cstddef>
@@ -23,16 +24,9 @@ inline std::FILE* openBytes(const std::uint8_t* data, std::size_t size)
     return size == 0 ? std::fopen("/dev/null", "rb") : fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
 }
 
-// A broken invariant is a finding: abort so the fuzzer keeps the input.
+// Aborting makes the fuzzer keep the input.
 inline void require(bool condition)
 {
     if (!condition)
         std::abort();
-}
-
-// The fixed-size text field ends within its bounds.
-template <std::size_t N>
-bool terminated(const char (&text)[N])
-{
-    return std::memchr(text, '\0', N) != nullptr;
 }

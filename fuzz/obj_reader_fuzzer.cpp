@@ -1,16 +1,19 @@
-// Fuzzes the OBJ reader with the MTL reader it calls. The input is an OBJ file, optionally
-// followed by a line "%%mtl%%" and a material library: every "mtllib" name opens that library
-// from memory, except names that begin with "missing", which are not found.
+// Fuzzes the OBJ reader with the MTL reader it calls, and the passes that build on what they read:
+// the normals, the edge trees and the walk that compiles them. The input is an OBJ file, optionally
+// followed by a line "%%mtl%%" and a material library: every "mtllib" name opens that library from
+// memory, except names that begin with "missing", which are not found.
 #include <string_view>
 
 #include "assets/obj_reader.h"
 #include "fuzz_support.h"
+#include "render/edge_lists.h"
+#include "render/normals.h"
 
 namespace {
 
 struct Library {
-    const std::uint8_t* data;
-    std::size_t size;
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
 };
 
 std::FILE* openLibrary(const char* fileName, void* context)
@@ -21,68 +24,60 @@ std::FILE* openLibrary(const char* fileName, void* context)
     return openBytes(library.data, library.size);
 }
 
+// A set of indices names only elements read so far and fills exactly the face's corners; texture
+// coordinates and normals may be absent altogether.
 void requireIndexSet(const std::int32_t* indices, int corners, std::int32_t count, bool mayBeAbsent)
 {
-    if (mayBeAbsent && indices[0] == -1) {
-        for (int k = 0; k < 4; ++k)
-            require(indices[k] == -1);
-        return;
-    }
-    for (int k = 0; k < corners; ++k)
-        require(indices[k] >= 0 && indices[k] < count);
-    for (int k = corners; k < 4; ++k)
-        require(indices[k] == -1);
-}
-
-// Every kept face names only elements that were read; the lists hold what the counts say.
-void checkBuffer(const Model& model)
-{
-    const ModelLoadBuffer& buffer = *model.loadBuffer;
-    require(model.materialCount >= 1 && model.materialCount <= MaxMaterials);
-    for (int count : {buffer.vertexCount, buffer.texCoordCount, buffer.normalCount})
-        require(count >= 0 && count <= MaxModelElements);
-    std::int64_t triangles = 0, quads = 0;
-    for (const FaceGroup& group : buffer.groups) {
-        for (int kind = 0; kind < 2; ++kind) {
-            const int corners = kind == 0 ? 3 : 4;
-            const Face* last = nullptr;
-            for (const Face* face = kind == 0 ? group.triangles : group.quads; face; face = face->next) {
-                requireIndexSet(face->v, corners, buffer.vertexCount, false);
-                requireIndexSet(face->vt, corners, buffer.texCoordCount, true);
-                requireIndexSet(face->vn, corners, buffer.normalCount, true);
-                require(face->hasNormals == (face->vn[0] != -1 ? 1 : 0));
-                ++(kind == 0 ? triangles : quads);
-                last = face;
-            }
-            require(last == (kind == 0 ? group.lastTriangle : group.lastQuad) || last == nullptr);
-        }
-    }
-    require(triangles == buffer.triangleCount && quads == buffer.quadCount);
-    for (const MaterialDef& def : buffer.materialDefs)
-        require(terminated(def.name) && terminated(def.diffuseMap));
+    const bool absent = mayBeAbsent && indices[0] == -1;
+    for (int k = 0; k < 4; ++k)
+        require(absent || k >= corners ? indices[k] == -1 : indices[k] >= 0 && indices[k] < count);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
-    constexpr std::string_view Separator = "\n%%mtl%%\n";
-    const std::size_t split = input.find(Separator);
-    const std::size_t objSize = split == std::string_view::npos ? size : split;
-    Library library{nullptr, 0};
-    if (split != std::string_view::npos) {
-        library.data = data + split + Separator.size();
-        library.size = size - split - Separator.size();
-    }
-
+    const std::string_view input(reinterpret_cast<const char*>(data), size), separator = "\n%%mtl%%\n";
+    const std::size_t split = std::min(input.find(separator), size);
+    Library library;
+    if (split < size)
+        library = {data + split + separator.size(), size - split - separator.size()};
     Model model;
-    std::FILE* file = openBytes(data, objSize);
-    require(file != nullptr);
-    if (readObjStream(model, file, openLibrary, &library))
-        checkBuffer(model);
+    if (!readObjStream(model, openBytes(data, split), openLibrary, &library))
+        return 0;
+    // Every kept face names only elements that were read; the lists hold what the counts say.
+    const ModelLoadBuffer& buffer = *model.loadBuffer;
+    require(model.materialCount >= 1 && model.materialCount <= MaxMaterials);
+    std::int64_t faces[2] = {};
+    for (const FaceGroup& group : buffer.groups) {
+        for (int kind = 0; kind < 2; ++kind) {
+            for (const Face* face = kind == 0 ? group.triangles : group.quads; face; face = face->next) {
+                requireIndexSet(face->v, 3 + kind, buffer.vertexCount, false);
+                requireIndexSet(face->vt, 3 + kind, buffer.texCoordCount, true);
+                requireIndexSet(face->vn, 3 + kind, buffer.normalCount, true);
+                require(face->hasNormals == (face->vn[0] != -1) && (face->next || face == (kind == 0 ? group.lastTriangle : group.lastQuad)));
+                ++faces[kind];
+            }
+        }
+    }
+    require(faces[0] == buffer.triangleCount && faces[1] == buffer.quadCount);
+    for (const MaterialDef& def : buffer.materialDefs) {
+        require(std::memchr(def.name, '\0', MaterialNameSize) != nullptr);
+        for (const char* map : {def.ambientMap, def.diffuseMap, def.specularMap})
+            require(std::memchr(map, '\0', MapNameSize) != nullptr);
+    }
+    // The passes after the reader, as a load runs them without a window, the edge lists' walk
+    // included.
+    computeNormals(model);
+    buildEdgeTrees(model);
+    for (int g = 0; g < model.materialCount; ++g)
+        forEachEdge(buffer.groups[g].edgeTree, [&](EdgeNode& edge) {
+            require(edge.lo < edge.hi && edge.lo >= 0 && edge.hi < buffer.vertexCount);
+            normalize(edge.loNormal);
+            normalize(edge.hiNormal);
+        });
+    releaseEdgeTrees(model);
     releaseLoadBuffer(model);
-    require(model.loadBuffer == nullptr);
     model.materialCount = 0; // no Material was created for the unload to delete
     return 0;
 }

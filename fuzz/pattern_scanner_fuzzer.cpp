@@ -7,20 +7,12 @@
 #include "fuzz_support.h"
 #include "sscanf_comparison.h"
 
-namespace {
-
-const char* const Patterns[] = {
-    "v %f %f %f", "vt %f %f", "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", "f %d//%d %d//%d %d//%d %d//%d",
-    "f %d/%d %d/%d %d/%d %d/%d", "f %d %d %d %d", "mtllib %s", "Smooth %d",
-};
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // A line as the readers see one: at most MaxLineLength characters.
     const std::string line(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, MaxLineLength));
-    for (const char* pattern : Patterns)
+    for (const char* pattern : {"v %f %f %f", "vt %f %f", "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", "f %d//%d %d//%d %d//%d %d//%d",
+                                "f %d/%d %d/%d %d/%d %d/%d", "f %d %d %d %d", "mtllib %s", "Smooth %d"})
         require(compareWithSscanf(line.c_str(), pattern).empty());
     return 0;
 }

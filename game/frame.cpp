@@ -17,53 +17,57 @@ Model groundBlockModel;
 Model carModel;
 Model buildingsModel;
 
-void simulateFrame()
+namespace {
+
+// Keys and mouse move the car only while racing.
+void applyControls()
 {
-    // Keys and mouse move the car only while racing.
-    if (gameState.phase == RacePhase::Racing) {
-        if (car.grappleAttached) {
-            applyGrapplePull();
-        } else if (input.grappleButtonHeld && tryAttachGrapple()) {
-            car.grappleAttached = true;
-            applyGrapplePull(); // the pull applies in the frame the beam attaches
-        } else {
-            applyDrivingInput();
-        }
+    if (gameState.phase != RacePhase::Racing)
+        return;
+    if (car.grappleAttached) {
+        applyGrapplePull();
+    } else if (input.grappleButtonHeld && tryAttachGrapple()) {
+        car.grappleAttached = true;
+        applyGrapplePull(); // the pull applies in the frame the beam attaches
+    } else {
+        applyDrivingInput();
     }
+}
+
+} // namespace
+
+void runFrame(bool drawing)
+{
+    if (drawing)
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    applyControls();
     applyGravityAndFriction();
     integrateCar();
-}
-
-void frameWithoutDrawing()
-{
-    simulateFrame();
-    if (raceHasEnded()) {
-        enterEndScreen();
-        restartIfRequested();
-    }
-}
-
-void drawFrame()
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    simulateFrame();
     updateCamera();
-    applyCamera();
-    drawWorld();
+    if (drawing) {
+        applyCamera();
+        drawWorld();
+    }
     // The phase is read again for each display: a frame that ends the race already shows the end
     // screen, and a frame that restarts it shows no running time.
-    if (raceHasEnded())
-        drawEndScreen();
-    else
+    if (raceHasEnded()) {
+        enterEndScreen();
+        if (drawing)
+            drawEndScreen();
+        restartIfRequested();
+    } else if (drawing) {
         drawCountdown();
-    if (gameState.phase == RacePhase::Racing)
-        drawRaceTime();
-    glutSwapBuffers();
+    }
+    if (drawing) {
+        if (gameState.phase == RacePhase::Racing)
+            drawRaceTime();
+        glutSwapBuffers();
+    }
 }
 
 void frame()
 {
-    drawFrame();
+    runFrame(true);
     // The delta measured here drives the next frame's simulation.
     updateFrameTiming(elapsedMs());
 }

@@ -28,18 +28,13 @@ extern Model groundBlockModel;
 extern Model carModel;
 extern Model buildingsModel;
 
-// The simulation of one frame: the input or grapple step while racing, then gravity, friction and
-// the integration with its track test. Shared by the game and the headless simulator.
-void simulateFrame();
+// One frame up to its buffer swap: the controls or the grapple while racing, gravity, friction
+// and the car's motion with its track test, the camera, the world, the text, and the end screen's
+// restart. Without drawing (the headless simulator, the tests) the frame changes the game's state
+// in exactly the same way and makes no OpenGL or GLUT call.
+void runFrame(bool drawing);
 
-// What a frame does to the state, less every OpenGL call: the simulation, then, when the race has
-// ended, the end screen's effects (the grapple let go, the screen marked shown, the restart).
-void frameWithoutDrawing();
-
-// One frame up to its buffer swap: simulate, draw the world and the text, swap.
-void drawFrame();
-
-// GLUT's display and idle callback: drawFrame, then the frame timing.
+// GLUT's display and idle callback: a drawn frame, then the frame timing.
 void frame();
 
 struct Viewport {

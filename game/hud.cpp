@@ -113,7 +113,6 @@ void drawRaceTime()
 
 void drawEndScreen()
 {
-    enterEndScreen();
     if (gameState.phase == RacePhase::Won) {
         drawTextItem(WinTitle, "YOU WIN!");
         const std::uint32_t ms = gameState.raceEndMs - gameState.raceStartMs;
@@ -122,5 +121,4 @@ void drawEndScreen()
     if (gameState.phase == RacePhase::Disqualified)
         drawTextItem(DisqualifiedLine, "You have been disqualified.");
     drawTextItem(RestartPrompt, "Press spacebar to try again!");
-    restartIfRequested();
 }

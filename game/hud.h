@@ -11,7 +11,7 @@ void drawCountdown();
 // Draws the running race time in the top-right corner.
 void drawRaceTime();
 
-// Draws the win or disqualification screen, and carries out a requested restart as its last step.
+// Draws the win or disqualification screen: the title, the final time of a win, and the prompt.
 void drawEndScreen();
 
 // Pushes an orthographic projection 4 x size by 3 x size units for one text item.

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "game/frame.h"
 #include "game/input.h"
 #include "game/race_flow.h"
 #include "game/sim_clock.h"
@@ -153,4 +154,12 @@ void applyScriptFrameInput(const ScriptFrame& frame)
         keyDown(' ', 0, 0);
         keyUp(' ', 0, 0);
     }
+}
+
+void playScriptFrame(const ScriptFrame& frame, bool drawing)
+{
+    applyScriptFrameInput(frame);
+    runFrame(drawing);
+    simClockAdvance(frame.ms);
+    updateFrameTiming(simClockNow());
 }

@@ -37,3 +37,7 @@ void startScriptedRace();
 // What happens between two frames: the due timers fire, then each control whose held state changed
 // goes through the game's callbacks, then the space bar is pressed and released if asked.
 void applyScriptFrameInput(const ScriptFrame& frame);
+
+// One script frame as the game runs it: the input between frames, the frame itself (drawn or not),
+// then the frame's time on the simulated clock and the frame timing that makes it the next step.
+void playScriptFrame(const ScriptFrame& frame, bool drawing);

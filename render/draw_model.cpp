@@ -125,7 +125,9 @@ void drawModel(const Model& model)
         if (m.smoothEdges) {
             glPolygonOffset(1.0f, 3.0f);
             if (model.useEdgeLists) {
-                glCallList(m.edgeList);
+                // A material whose edges found no memory has no list, and goes without.
+                if (m.edgeList != 0)
+                    glCallList(m.edgeList);
             } else {
                 glPolygonMode(GL_FRONT, GL_LINE);
                 glCallList(m.faceList);

@@ -103,7 +103,7 @@ void playFrame(Controls controls)
     key(Left, 'a');
     key(Right, 'd');
     mouseButton(GLUT_LEFT_BUTTON, (controls & Mouse) ? GLUT_DOWN : GLUT_UP, 0, 0);
-    frameWithoutDrawing();
+    runFrame(false);
     simClockAdvance(FrameMs);
     updateFrameTiming(simClockNow());
 }

@@ -132,13 +132,10 @@ int main(int argc, char** argv)
     long frameNumber = 0;
     for (const ScriptFrame& f : frames) {
         glutMainLoopEvent();
-        applyScriptFrameInput(f);
         const WallClock::time_point start = WallClock::now();
-        drawFrame();
+        playScriptFrame(f, true);
         glFinish();
         frameTimes.push_back(millisecondsSince(start));
-        simClockAdvance(f.ms);
-        updateFrameTiming(simClockNow());
         ++frameNumber;
         if (auto shot = shots.find(frameNumber); shot != shots.end() && !savePicture(shot->second))
             std::fprintf(stderr, "vantor-replay: cannot write %s\n", shot->second.c_str());

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "game/frame.h"
 #include "game/hud.h"
 #include "game/race_flow.h"
 #include "game/race_script.h"
@@ -25,10 +24,10 @@ const char* phaseName(RacePhase phase)
 }
 
 // While racing, the running time at the clock the frame ran at; when won, the final time.
-std::string raceTimeText()
+std::string raceTimeText(int frameClock)
 {
     if (gameState.phase == RacePhase::Racing)
-        return formatRaceTime(static_cast<std::uint32_t>(simClockNow()) - gameState.raceStartMs, "");
+        return formatRaceTime(static_cast<std::uint32_t>(frameClock) - gameState.raceStartMs, "");
     if (gameState.phase == RacePhase::Won)
         return formatRaceTime(gameState.raceEndMs - gameState.raceStartMs, "");
     return "-";
@@ -54,11 +53,9 @@ int main(int argc, char**)
             std::fprintf(stderr, "vantor-sim: %s\n", script.error());
             return 2;
         }
-        applyScriptFrameInput(frame);
-        frameWithoutDrawing();
-        const std::string time = raceTimeText();
-        simClockAdvance(frame.ms);
-        updateFrameTiming(simClockNow());
+        const int frameClock = simClockNow();
+        playScriptFrame(frame, false);
+        const std::string time = raceTimeText(frameClock);
 
         ++frameNumber;
         std::printf("%ld %d %s %d %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %d %s\n", frameNumber, simClockNow(),

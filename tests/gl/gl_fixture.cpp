@@ -1,9 +1,80 @@
-// A clean OpenGL state for each test, and feedback-mode reading.
+// A clean OpenGL state for each test, feedback-mode and picture reading, and the hooks.
 #include "gl_fixture.h"
 
+#include <GL/glu.h>
 #include <GL/glut.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+
+bool recordListCalls = false;
+std::vector<ListCall> listCalls;
+bool mipmapBuildFails = false;
+GLuint textureOfFailedBuild = 0;
+long allocationsBeforeFailure = -1;
+const char* fakeRenderer = nullptr;
+
+extern "C" void __real_glCallList(GLuint list);
+extern "C" void __wrap_glCallList(GLuint list)
+{
+    if (recordListCalls) {
+        ListCall& c = listCalls.emplace_back();
+        c.list = list;
+        glGetFloatv(GL_MODELVIEW_MATRIX, c.m);
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &c.depthWrite);
+        c.lighting = glIsEnabled(GL_LIGHTING);
+        c.texturing = glIsEnabled(GL_TEXTURE_2D);
+        GLint modes[2] = {};
+        glGetIntegerv(GL_POLYGON_MODE, modes);
+        c.polygonMode = modes[0];
+        glGetIntegerv(GL_BLEND_DST, &c.blendDestination);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &c.texture);
+        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &c.offsetUnits);
+        glGetMaterialfv(GL_FRONT, GL_SPECULAR, c.specular);
+    }
+    __real_glCallList(list);
+}
+
+extern "C" void __wrap_glutSwapBuffers() {}
+
+extern "C" GLint __real_gluBuild2DMipmaps(GLenum, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*);
+extern "C" GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
+                                          GLenum format, GLenum type, const void* data)
+{
+    if (!mipmapBuildFails)
+        return __real_gluBuild2DMipmaps(target, components, width, height, format, type, data);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, reinterpret_cast<GLint*>(&textureOfFailedBuild));
+    return GLU_OUT_OF_MEMORY;
+}
+
+extern "C" const GLubyte* __real_glGetString(GLenum name);
+extern "C" const GLubyte* __wrap_glGetString(GLenum name)
+{
+    if (name == GL_RENDERER && fakeRenderer != nullptr)
+        return reinterpret_cast<const GLubyte*>(fakeRenderer);
+    return __real_glGetString(name);
+}
+
+namespace {
+void* allocate(std::size_t size)
+{
+    if (allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0)
+        return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    if (void* p = allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+// Kept out of line, where the compiler would otherwise see a new paired with a free.
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 std::vector<FedPrimitive> feedbackOf(GLuint list)
 {
@@ -32,13 +103,30 @@ std::vector<FedPrimitive> feedbackOf(GLuint list)
     return primitives;
 }
 
-Rgb centrePixel()
+std::vector<unsigned char> pixelsOf(int x, int y, int width, int height)
 {
-    unsigned char pixel[4] = {};
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width * height) * 3);
     glFinish();
     glReadBuffer(GL_BACK);
-    glReadPixels(320, 240, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
-    return {pixel[0], pixel[1], pixel[2]};
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+int countNear(Rgb colour, int tolerance, int x, int y, int width, int height)
+{
+    const std::vector<unsigned char> pixels = pixelsOf(x, y, width, height);
+    int count = 0;
+    for (std::size_t i = 0; i < pixels.size(); i += 3)
+        count += std::abs(pixels[i] - colour.r) <= tolerance && std::abs(pixels[i + 1] - colour.g) <= tolerance &&
+                 std::abs(pixels[i + 2] - colour.b) <= tolerance;
+    return count;
+}
+
+Rgb centrePixel()
+{
+    const std::vector<unsigned char> p = pixelsOf(320, 240, 1, 1);
+    return {p[0], p[1], p[2]};
 }
 
 void GlTest::SetUp()

@@ -1,4 +1,6 @@
-// A clean OpenGL state for each test, and the feedback-mode reading of what a display list emits.
+// A clean OpenGL state for each test; what a display list emits in feedback mode; the colours of
+// the picture drawn; and hooks linked in place of a few library calls: every display list called
+// with the state it is drawn in, buffer swaps that keep the picture readable, and faults on demand.
 #pragma once
 
 #include <GL/gl.h>
@@ -22,11 +24,35 @@ struct FedPrimitive {
 // Calls the list in feedback mode and returns the primitives it produced.
 std::vector<FedPrimitive> feedbackOf(GLuint list);
 
-// The colour the window shows at its centre after the draw, 0 to 255 per channel.
+// Colours of the picture in the back buffer, 0 to 255 per channel, in window pixels with y up.
 struct Rgb {
     int r, g, b;
 };
 Rgb centrePixel();
+// The rectangle's pixels, RGB rows from the bottom; and the number near the colour, every channel
+// within the tolerance.
+std::vector<unsigned char> pixelsOf(int x, int y, int width, int height);
+int countNear(Rgb colour, int tolerance, int x, int y, int width, int height);
+
+// A display list called while recordListCalls is set, with the state it was drawn in.
+struct ListCall {
+    GLuint list;
+    float m[16]; // the modelview matrix, column by column
+    GLboolean depthWrite, lighting, texturing;
+    GLint blendDestination, polygonMode, texture;
+    float offsetUnits, specular[4]; // the material's specular colour
+};
+extern bool recordListCalls;
+extern std::vector<ListCall> listCalls;
+
+// Faults as a machine out of memory gives them: GLU's next mipmap builds fail while the flag is
+// set (the texture then bound is noted), and the allocation through the global operator new after
+// allocationsBeforeFailure more fails, once (-1: none). fakeRenderer, when set, is the renderer's
+// name.
+extern bool mipmapBuildFails;
+extern GLuint textureOfFailedBuild;
+extern long allocationsBeforeFailure;
+extern const char* fakeRenderer;
 
 class GlTest : public ::testing::Test {
 protected:

@@ -1,39 +1,44 @@
-// Runs the OpenGL tests with a real context: a private X server, and one hidden-by-nobody GLUT
-// window whose context stays current for every test.
+// Runs the OpenGL tests with a real context: a private X server, and one GLUT window whose context
+// stays current for every test.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <csignal>
+#include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
-
-#include "../e2e/game_harness.h"
 
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS(); // listing needs no display
-    XServer server;
-    const std::filesystem::path log = std::filesystem::temp_directory_path() / "vantor-gl-tests-xvfb.log";
-    if (!server.start(log)) {
-        std::fprintf(stderr, "cannot start Xvfb (see %s)\n", log.c_str());
-        return 1;
-    }
-    setenv("DISPLAY", server.display().c_str(), 1);
+    // Xvfb picks a free display itself and writes its number to the pipe once it takes clients.
+    int ends[2] = {-1, -1};
+    pid_t server = 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe(ends) == 0 ? ends[1] : -1, 3);
+    const char* xvfb[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+    posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(xvfb), environ);
+    close(ends[1]);
+    std::string display = ":";
+    for (char c; read(ends[0], &c, 1) == 1 && c != '\n';)
+        display += c;
+    setenv("DISPLAY", display.c_str(), 1);
     setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
 
     int glutArgc = 1;
-    glutInit(&glutArgc, argv);
+    glutInit(&glutArgc, argv); // ends the run with a message when there is no display
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(640, 480);
     const int window = glutCreateWindow("Vantor Sprint GL tests");
     glutDisplayFunc([] {});
     glutMainLoopEvent();
-
     const int result = RUN_ALL_TESTS();
 #if defined(__SANITIZE_ADDRESS__)
     // Look for leaks while the driver is still loaded, so that what it keeps for itself can be
@@ -43,6 +48,6 @@ int main(int argc, char** argv)
     // Close the connection before its server goes, or the exit would report a broken display.
     glutDestroyWindow(window);
     glutExit();
-    server.stop();
+    kill(server, SIGTERM);
     return result;
 }

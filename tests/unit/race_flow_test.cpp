@@ -1,110 +1,164 @@
-// The countdown, the race clock, stale ticks, the restart, the frame timing and the viewport.
+// The race as frames play it: the countdown, the keys, the end screens and the restart, the win,
+// the frame timing, the chase camera and the viewport.
+#include <GL/glut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
 
-#include "fresh_game.h"
-#include "game/frame.h"
+#include "game_support.h"
 
 namespace {
 
-class RaceFlow : public ::testing::Test {
-protected:
-    void SetUp() override { startFreshGame(); }
-    void endRace(RacePhase phase)
-    {
-        advanceToRaceStart();
-        gameState.phase = phase;
-    }
-};
-
-TEST_F(RaceFlow, CountdownTicksOneSecondApartIntoTheRace)
+bool atStart(const Car& c)
 {
-    EXPECT_EQ(gameState.phase, RacePhase::Countdown);
-    EXPECT_EQ(gameState.countdown, 3);
-    // Just before each second nothing has changed; at the second the next tick shows.
+    return c.position.x == -2.0f && c.position.y == 1.0f && c.position.z == 4.0f && c.orientation.y == 0.0f &&
+           c.velocity.z == 0.0f && c.steer == 0.0f && !c.grappleAttached;
+}
+
+TEST(RaceFlow, TicksComeASecondApartAndNoKeyMovesTheCarBeforeGo)
+{
+    startFreshGame();
+    const auto run = play(frames(CountdownFrames, 16, "wsadm") + frames(70, 16, "-"));
+    // Each value first shows in the frame that runs after its tick's second has passed.
     const struct {
-        int atMs, countdown;
+        int clock, countdown;
         RacePhase phase;
-    } timeline[] = {{999, 3, RacePhase::Countdown}, {1000, 2, RacePhase::Countdown}, {1999, 2, RacePhase::Countdown},
-                    {2000, 1, RacePhase::Countdown}, {2999, 1, RacePhase::Countdown}, {3000, 0, RacePhase::Racing},
-                    {3999, 0, RacePhase::Racing},    {4000, -1, RacePhase::Racing},   {9000, -1, RacePhase::Racing}};
-    for (const auto& step : timeline) {
-        simClockAdvanceAndFire(step.atMs - simClockNow());
-        EXPECT_EQ(gameState.countdown, step.countdown) << "at " << step.atMs << " ms";
-        EXPECT_EQ(gameState.phase, step.phase) << "at " << step.atMs << " ms";
+    } changes[] = {{1008, 2, RacePhase::Countdown}, {2016, 1, RacePhase::Countdown}, {3024, 0, RacePhase::Racing},
+                   {4032, -1, RacePhase::Racing}};
+    int seen = 0;
+    EXPECT_EQ(run[0].countdown, 3);
+    for (std::size_t i = 1; i < run.size(); ++i) {
+        EXPECT_TRUE(atStart(run[i].car)) << "frame " << i;
+        if (run[i].countdown == run[i - 1].countdown && run[i].phase == run[i - 1].phase)
+            continue;
+        ASSERT_LT(seen, 4) << "frame " << i;
+        EXPECT_TRUE(run[i].clock == changes[seen].clock && run[i].countdown == changes[seen].countdown &&
+                    run[i].phase == changes[seen].phase) << "frame " << i;
+        ++seen;
     }
-    EXPECT_EQ(gameState.raceStartMs, 3000u);
+    EXPECT_EQ(seen, 4);
+    EXPECT_EQ(gameState.raceStartMs, 3024u);
     EXPECT_EQ(simClockPendingTimers(), 0) << "tick 4 ends the chain";
+
+    // The race planner goes back to saved moments of a race: a restored clock fires as before.
+    startFreshGame();
+    simClockAdvanceAndFire(1500); // tick 1 fires late: tick 2 is due at 2500
+    const SimClockState saved = simClockSave();
+    simClockAdvanceAndFire(5000);
+    simClockRestore(saved);
+    gameState.countdown = 2;
+    gameState.phase = RacePhase::Countdown;
+    for (const auto& [ms, countdown] : {std::pair{999, 2}, {1, 1}, {999, 1}, {1, 0}}) {
+        simClockAdvanceAndFire(ms);
+        EXPECT_EQ(gameState.countdown, countdown) << simClockNow();
+    }
 }
 
-TEST_F(RaceFlow, TickFourAfterAnEarlyEndLeavesTheCountdownAtZero)
+TEST(RaceFlow, OnlyReleasingSpaceOnTheEndScreenRestartsAndHeldKeysDriveTheNewRace)
 {
-    endRace(RacePhase::Won); // as the track check would, within the first second
-    simClockAdvanceAndFire(1000);
-    EXPECT_EQ(gameState.countdown, 0);
+    startFreshGame();
+    keyDown(' ', 0, 0);
+    keyUp(' ', 0, 0);
+    EXPECT_FALSE(gameState.restartRequested) << "not in the countdown";
+    // Back off the pad with the beam button held; w goes down on the end screen and stays down.
+    auto run = play(countdown() + frames(80, 16, "sm") + "16 w space\n" + frames(189, 16, "w"));
+    std::size_t out = CountdownFrames;
+    while (out < run.size() && run[out].phase == RacePhase::Racing && run[out].car.position.z >= 0.0f)
+        ++out;
+    ASSERT_LT(out, 268u) << "backing off the pad never disqualified";
+    EXPECT_TRUE(run[out].phase == RacePhase::Disqualified && run[out].car.position.z < 0.0f)
+        << "disqualified in the frame it left the pad";
+    EXPECT_FALSE(run[268].car.grappleAttached);
+    EXPECT_EQ(run[268].countdown, 0) << "a tick 4 after the race ended leaves the countdown alone";
+    // The release restarts in its frame: the car back at the start, a full new countdown, and w,
+    // still held, drives from the first racing frame.
+    EXPECT_TRUE(run[269].phase == RacePhase::Countdown && run[269].countdown == 3 && atStart(run[269].car));
+    for (std::size_t i = 270; i < 269 + CountdownFrames; ++i)
+        ASSERT_TRUE(run[i].phase == RacePhase::Countdown && run[i].countdown >= 1) << i;
+    EXPECT_EQ(run.back().phase, RacePhase::Racing);
+    EXPECT_NEAR(run.back().car.velocity.z, 0.0048, 1e-7);
+
+    // Space in the race does nothing; on the end screen a press alone does nothing either.
+    EXPECT_EQ(play("16 w space\n").back().phase, RacePhase::Racing);
+    gameState.phase = RacePhase::Won;
+    keyDown(' ', 0, 0);
+    runFrame(false);
+    runFrame(false);
     EXPECT_EQ(gameState.phase, RacePhase::Won);
+    keyUp(' ', 0, 0);
+    runFrame(false);
+    EXPECT_TRUE(gameState.phase == RacePhase::Countdown && !gameState.endScreenShown && !gameState.restartRequested);
 }
 
-TEST_F(RaceFlow, StaleTickFourDuringANewCountdownIsIgnored)
+TEST(RaceFlow, TheWinFreezesItsTimeAndTheTrackIsJudgedOnlyWhileRacing)
 {
-    endRace(RacePhase::Disqualified);
-    enterEndScreen();
-    keyUp(' ', 0, 0);
-    simClockAdvanceAndFire(500);
-    restartIfRequested(); // half a second before the old tick 4
-    ASSERT_EQ(gameState.phase, RacePhase::Countdown);
-    ASSERT_EQ(simClockPendingTimers(), 2);
-    simClockAdvanceAndFire(500); // the old tick 4 arrives
-    EXPECT_EQ(gameState.countdown, 3);
-    EXPECT_EQ(gameState.phase, RacePhase::Countdown);
-    simClockAdvanceAndFire(500); // the new tick 1
-    EXPECT_EQ(gameState.countdown, 2);
+    startFreshGame();
+    car.position = {-2.0f, 1.0f, 2500.0f, 1.0f}; // standing over the first gap
+    runFrame(false);
+    EXPECT_EQ(gameState.phase, RacePhase::Countdown) << "not judged in the countdown";
+    advanceToRaceStart();
+    car.position = {-2.0f, 1.0f, 21850.0f, 1.0f}; // in the funnel, driving into the finish
+    car.velocity.z = 0.5f;
+    std::uint32_t won = 0;
+    for (int frame = 0; frame < 20 && gameState.phase == RacePhase::Racing; ++frame)
+        won = static_cast<std::uint32_t>(play("16 -\n").back().clock);
+    ASSERT_EQ(gameState.phase, RacePhase::Won);
+    EXPECT_EQ(gameState.raceEndMs, won) << "the clock of the winning frame";
+    car.position = {-2.0f, 1.0f, 2500.0f, 1.0f};
+    play(frames(5, 16, "w"));
+    EXPECT_TRUE(gameState.phase == RacePhase::Won && gameState.raceEndMs == won && gameState.endScreenShown)
+        << "not judged on the end screen";
 }
 
-TEST_F(RaceFlow, SpaceRestartsOnlyWhenReleasedOnTheEndScreen)
+TEST(Input, EachLetterInEitherCaseMovesOnlyItsOwnFlagAndNothingElseDoes)
 {
-    keyDown(' ', 0, 0);
-    keyUp(' ', 0, 0);
-    endRace(RacePhase::Racing);
-    keyUp(' ', 0, 0);
-    EXPECT_FALSE(gameState.restartRequested) << "nothing in the countdown or the race";
-    gameState.phase = RacePhase::Disqualified;
-    keyUp(' ', 0, 0);
-    EXPECT_FALSE(gameState.restartRequested) << "nothing before the end screen is shown";
-    enterEndScreen();
-    keyDown(' ', 0, 0);
-    restartIfRequested();
-    EXPECT_EQ(gameState.phase, RacePhase::Disqualified) << "pressing and holding does not restart";
-    keyUp(' ', 0, 0);
-    EXPECT_TRUE(gameState.restartRequested);
-    restartIfRequested();
-    EXPECT_EQ(gameState.phase, RacePhase::Countdown);
-    EXPECT_EQ(gameState.countdown, 3);
-    EXPECT_FALSE(gameState.restartRequested);
-    EXPECT_FALSE(gameState.endScreenShown);
+    startFreshGame();
+    const struct {
+        unsigned char lower, upper;
+        bool* flag;
+    } keys[] = {{'w', 'W', &input.forwardHeld}, {'s', 'S', &input.backwardHeld}, {'a', 'A', &input.leftHeld},
+                {'d', 'D', &input.rightHeld}};
+    for (const auto& key : keys) {
+        for (auto [down, up] : {std::pair{key.lower, key.upper}, std::pair{key.upper, key.lower}}) {
+            keyDown(down, 10, 20);
+            keyDown(down, 10, 20); // repeated: still held
+            EXPECT_TRUE(*key.flag && input.forwardHeld + input.backwardHeld + input.leftHeld + input.rightHeld == 1);
+            keyUp(up, 0, 0); // released in the other case
+            EXPECT_FALSE(*key.flag) << up;
+        }
+    }
+    gameState.endScreenShown = true; // so that a stray space release would show
+    for (int key = 1; key < 256; ++key)
+        if (std::strchr("wsadWSAD ", key) == nullptr) {
+            keyDown(static_cast<unsigned char>(key), 0, 0);
+            keyUp(static_cast<unsigned char>(key), 0, 0);
+        }
+    EXPECT_FALSE(input.forwardHeld || input.backwardHeld || input.leftHeld || input.rightHeld || gameState.restartRequested);
+    mouseButton(GLUT_RIGHT_BUTTON, GLUT_DOWN, 5, 5);
+    mouseButton(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 5, 5);
+    EXPECT_FALSE(input.grappleButtonHeld);
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_DOWN, 5, 5);
+    mouseButton(GLUT_RIGHT_BUTTON, GLUT_UP, 5, 5);
+    EXPECT_TRUE(input.grappleButtonHeld) << "only the left button works the beam";
+    mouseButton(GLUT_LEFT_BUTTON, GLUT_UP, 5, 5);
+    EXPECT_FALSE(input.grappleButtonHeld);
 }
 
-TEST_F(RaceFlow, RestartPutsTheCarBackAndLeavesTheRestAlone)
+TEST(Camera, SitsFortyBehindAlongTheHeadingAndNineAboveLookingAtTheCar)
 {
-    endRace(RacePhase::Won);
-    car = {{30.0f, 7.0f, 900.0f, 1.0f}, {0.0f, 45.0f, 0.0f, 1.0f}, {0.1f, -0.2f, 0.7f, 1.0f}, 0.4f, true,
-           {-2.0f, 100.0f, 2350.0f, 1.0f}};
-    input.forwardHeld = true;
-    gameState.raceEndMs = 5000;
-    enterEndScreen();
-    keyUp(' ', 0, 0);
-    restartIfRequested();
-    const Vec4 p = car.position, v = car.velocity;
-    EXPECT_TRUE(p.x == -2.0f && p.y == 1.0f && p.z == 4.0f) << p.x << " " << p.y << " " << p.z;
-    EXPECT_TRUE(v.x == 0.0f && v.y == 0.0f && v.z == 0.0f && car.orientation.y == 0.0f && car.steer == 0.0f);
-    EXPECT_FALSE(car.grappleAttached);
-    // Not reset: the held keys, the anchor and the race clock.
-    EXPECT_TRUE(input.forwardHeld);
-    EXPECT_EQ(car.anchor.z, 2350.0f);
-    EXPECT_EQ(gameState.raceStartMs, 3000u);
-    EXPECT_EQ(gameState.raceEndMs, 5000u);
+    startFreshGame();
+    for (float heading = -720.0f; heading <= 720.0f; heading += 37.5f) {
+        car.position = {10.0f, 1.0f, 500.0f, 1.0f}; // standing: the frame leaves it where it is
+        car.orientation.y = heading;
+        runFrame(false);
+        const double radians = heading * M_PI / 180.0;
+        EXPECT_NEAR(cameraEye.x, 10.0 + 40.0 * std::sin(radians), 1e-3) << heading;
+        EXPECT_NEAR(cameraEye.z, 500.0 - 40.0 * std::cos(radians), 1e-3) << heading;
+        EXPECT_TRUE(cameraEye.y == 10.0f && cameraTarget.x == 10.0f && cameraTarget.y == 1.0f &&
+                    cameraTarget.z == 500.0f && cameraUp.y == 1.0f) << heading;
+    }
 }
 
 TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaAcrossRestartsAndWraps)
@@ -113,62 +167,34 @@ TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaAcrossRestartsAndWraps)
     EXPECT_EQ(gameState.frameDeltaMs, 1) << "the first frame steps by 1 ms";
     const struct {
         int now, delta;
-        const char* what;
-    } steps[] = {{500, 1, "second frame"},          {517, 17, "measured"},
-                 {517, 0, "same millisecond"},      {530, 13, "measured"},
-                 {2147483600, 2147483070, "stall"}, {-2147483640, 56, "across the signed wrap"},
-                 {-2147483600, 40, "negative readings"}, {40, 2147483640, "long stall from negative"},
-                 {30, 30, "the counter started again"}, {-2000000000, INT32_MAX, "a stall longer than the field"}};
+    } steps[] = {{500, 1}, {517, 17}, {517, 0}, {530, 13}, {2147483600, 2147483070}, // a stall
+                 {-2147483640, 56}, {-2147483600, 40},       // across the signed wrap, and on
+                 {40, 2147483640}, {30, 30},                 // a long stall; the counter started again
+                 {-2000000000, INT32_MAX}};                  // a stall longer than the field holds
     for (const auto& s : steps) {
         updateFrameTiming(s.now);
-        EXPECT_EQ(gameState.frameDeltaMs, s.delta) << "at " << s.now << ": " << s.what;
-        EXPECT_EQ(gameState.lastFrameMs, s.now);
+        EXPECT_TRUE(gameState.frameDeltaMs == s.delta && gameState.lastFrameMs == s.now)
+            << "at " << s.now << ": " << gameState.frameDeltaMs;
     }
-}
-
-TEST(FrameTiming, AStandingCarStaysPutWhileTheClockWraps)
-{
+    // A car standing through the wrap, 24.8 days into the run, stays where it is.
     startFreshGame();
-    advanceToRaceStart();
-    simClockAdvance(2147483647 - 3000 - 40); // 24.8 days into the run, 40 ms before the wrap
+    play(countdown());
+    simClockAdvance(2147483647 - simClockNow() - 40);
     updateFrameTiming(simClockNow());
-    frameWithoutDrawing();
-    const Vec4 standing = car.position;
-    for (int frame = 0; frame < 6; ++frame) {
-        simClockAdvance(16);
-        updateFrameTiming(simClockNow());
-        frameWithoutDrawing();
-        ASSERT_EQ(gameState.frameDeltaMs, 16) << "frame " << frame;
-        ASSERT_TRUE(car.position.x == standing.x && car.position.y == standing.y && car.position.z == standing.z)
-            << "frame " << frame << " moved the car to " << car.position.x << " " << car.position.y << " "
-            << car.position.z;
-        ASSERT_EQ(gameState.phase, RacePhase::Racing);
-    }
+    for (const Played& frame : play(frames(6, 16, "-")))
+        EXPECT_TRUE(gameState.frameDeltaMs == 16 && frame.phase == RacePhase::Racing && atStart(frame.car))
+            << "at " << frame.clock;
     EXPECT_LT(simClockNow(), 0) << "the clock did not wrap";
 }
 
 TEST(Reshape, ViewportIsTheLargestCentred4By3Rectangle)
 {
-    const struct {
-        int width, height;
-        Viewport expected;
-    } cases[] = {{640, 480, {0, 0, 640, 480}}, {1000, 480, {180, 0, 640, 480}}, {640, 600, {0, 60, 640, 480}},
-                 {641, 481, {0, 0, 641, 480}}, {640, 0, {320, 0, 0, 0}}};
+    const int cases[][6] = {{640, 480, 0, 0, 640, 480}, {1000, 480, 180, 0, 640, 480}, {640, 600, 0, 60, 640, 480},
+                            {641, 481, 0, 0, 641, 480}, {640, 0, 320, 0, 0, 0}};
     for (const auto& c : cases) {
-        const Viewport v = letterboxViewport(c.width, c.height);
-        EXPECT_TRUE(v.x == c.expected.x && v.y == c.expected.y && v.width == c.expected.width &&
-                    v.height == c.expected.height)
-            << c.width << "x" << c.height << " gave " << v.x << "," << v.y << " " << v.width << "x" << v.height;
+        const Viewport v = letterboxViewport(c[0], c[1]);
+        EXPECT_TRUE(v.x == c[2] && v.y == c[3] && v.width == c[4] && v.height == c[5]) << c[0] << "x" << c[1];
     }
-    // Over many sizes: inside the window, centred, filling the width or the height.
-    for (int width = 0; width <= 700; width += 7)
-        for (int height = 0; height <= 700; height += 11) {
-            const Viewport v = letterboxViewport(width, height);
-            ASSERT_TRUE(v.x >= 0 && v.y >= 0 && v.x + v.width <= width && v.y + v.height <= height &&
-                        std::abs(2 * v.x + v.width - width) <= 1 && std::abs(2 * v.y + v.height - height) <= 1 &&
-                        (v.width == width || v.height == height))
-                << width << "x" << height;
-        }
 }
 
 } // namespace

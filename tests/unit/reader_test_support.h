@@ -3,11 +3,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,17 +16,13 @@
 // A fresh temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:
-    TempFolder()
+    TempFolder() : path_(std::filesystem::temp_directory_path() / "vantor-readers-XXXXXX")
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantor-readers-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            ADD_FAILURE() << "cannot create a temporary folder";
+        std::string pattern = path_.string();
+        EXPECT_NE(mkdtemp(pattern.data()), nullptr) << "cannot create a temporary folder";
         path_ = pattern;
     }
-    ~TempFolder() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
+    ~TempFolder() { std::filesystem::remove_all(path_); }
     // Writes the bytes to a file of that name in the folder and returns its full path.
     std::string write(const std::string& name, const std::string& bytes) const
     {
@@ -52,10 +46,9 @@ inline std::string captureStdout(const std::function<void()>& call)
     std::fflush(stdout);
     dup2(saved, 1);
     close(saved);
-    std::string text;
+    std::string text(static_cast<std::size_t>(std::ftell(sink)), '\0');
     std::rewind(sink);
-    for (int c; (c = std::fgetc(sink)) != EOF;)
-        text += static_cast<char>(c);
+    text.resize(std::fread(text.data(), 1, text.size(), sink));
     std::fclose(sink);
     return text;
 }
@@ -71,11 +64,8 @@ struct ReadModel {
 // The count lines that end every OBJ read.
 inline std::string objCounts(int vertices, int normals, int texCoords, int triangles, int quads)
 {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "-> Number of vertices:   %d\n-> Number of normals:    %d\n"
-                  "-> Number of tex coords: %d\n-> Number of triangles:  %d\n"
-                  "-> Number of quads:      %d\n",
-                  vertices, normals, texCoords, triangles, quads);
-    return text;
+    return "-> Number of vertices:   " + std::to_string(vertices) + "\n-> Number of normals:    " +
+           std::to_string(normals) + "\n-> Number of tex coords: " + std::to_string(texCoords) +
+           "\n-> Number of triangles:  " + std::to_string(triangles) + "\n-> Number of quads:      " +
+           std::to_string(quads) + "\n";
 }

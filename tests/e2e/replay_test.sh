@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# vantor-replay draws a race script in the real window: the winning run with the small test scene,
+# pictured just before the beam attaches (frame 390; it holds from frame 399) and while it pulls
+# the car. Usage: replay_test.sh REPLAY SCENE_DIR WINNING_RUN
+. "$(dirname "$0")/lib.sh"
+
+cp "$2"/* "$scratch/"
+grep -v '^#' "$3" | grep . | head -n 420 >"$scratch/run.txt"
+start_x
+(cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$1" --shot 390 free.ppm --shot 420 attached.ppm run.txt) \
+    >"$scratch/replay.log" 2>&1 || fail "vantor-replay failed: $(cat "$scratch/replay.log")"
+# The beam is added in full green; elsewhere only the yellow windows reach such a green.
+beam_pixels() {
+    convert "$scratch/$1.ppm" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 && $4 >= 250 && $3 < 200 { n++ } END { print n + 0 }'
+}
+[ "$(beam_pixels free)" -eq 0 ] || fail "a beam before it attached"
+[ "$(beam_pixels attached)" -gt 100 ] || fail "no beam while it pulls the car"
+if [ -n "${E2E_PICTURES:-}" ]; then mkdir -p "$E2E_PICTURES" && cp "$scratch/attached.ppm" "$E2E_PICTURES/beam-attached.ppm"; fi
+echo PASS

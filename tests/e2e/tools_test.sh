@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The command-line tools run as a modder runs them: the model generator makes exactly the shipped
+# files; vantor-model-check finds them clean, warns once about each kind of broken model (still
+# usable), reads every model from its own folder and ends with its status; vantor-sim prints a line
+# a frame and refuses a bad line. Usage: tools_test.sh GENERATOR CHECKER SIM DATA_DIR
+. "$(dirname "$0")/lib.sh"
+generator=$1 checker=$2 sim=$3 data=$4
+
+"$generator" "$scratch/made" >/dev/null || fail "the generator failed"
+diff -r "$data" "$scratch/made" >&2 || fail "data/ differs from what vantor-model-generator makes"
+
+# The shipped models: no warning, no error line, every texture decodes.
+(cd "$scratch/made" && "$checker" model_car.obj model_ground_block.obj model_buildings.obj model_grapple_point.obj) \
+    >"$scratch/shipped" 2>&1 || fail "the shipped models: $(cat "$scratch/shipped")"
+[ "$(grep -c ': usable, 0 warnings$' "$scratch/shipped")" -eq 4 ] || fail "$(cat "$scratch/shipped")"
+! grep -E '^warning|error|cannot' "$scratch/shipped" || fail "the shipped models are not clean"
+[ "$(grep -c '^Loading texture' "$scratch/shipped")" -eq "$(grep -c ': decodes$' "$scratch/shipped")" ] ||
+    fail "a shipped texture does not decode"
+
+# One broken model a folder: MODEL.obj, its other files, the one warning it must get.
+triangle='v 0 0 0\nv 1 0 0\nv 0 1 0\n'
+check_broken() {
+    local folder=$scratch/$1 warning=$2
+    mkdir -p "$folder"
+    shift 2
+    while [ $# -gt 0 ]; do printf "$2" >"$folder/$1"; shift 2; done
+    (cd "$folder" && "$checker" model.obj) >"$folder.out" || fail "$folder: $(cat "$folder.out")"
+    [ "$(grep '^warning' "$folder.out")" = "warning: $warning" ] || fail "$folder: $(cat "$folder.out")"
+    grep -q '^model.obj: usable, 1 warning$' "$folder.out" || fail "$folder: $(cat "$folder.out")"
+}
+check_broken bad_index "2 faces with a position index outside the vertices read dropped" \
+    model.obj "${triangle}v 1 1 0\nf 1 2 3\nf 1 2 5\nf 1 -5 3\nf 2 4 3\n"
+check_broken unknown_material "3 faces in a group that is never drawn (before any \"usemtl\" once materials are known, or after a \"usemtl\" no material has)" \
+    model.obj "mtllib looks.mtl\n${triangle}usemtl paint\nf 1 2 3\nusemtl chrome\nf 1 2 3\nf 3 2 1\nf 2 3 1\n" \
+    looks.mtl "newmtl paint\nKd 1 0 0\n"
+check_broken no_library "1 material library could not be read: their materials keep the default look" \
+    model.obj "mtllib nowhere.mtl\n${triangle}f 1 2 3\n"
+check_broken short_texture "texture skin.tga cannot be used: material skin is drawn without its map_Kd" \
+    model.obj "mtllib looks.mtl\n${triangle}vt 0 0\nusemtl skin\nf 1/1 2/1 3/1\n" looks.mtl "newmtl skin\nmap_Kd skin.tga\n" \
+    skin.tga '\0\0\2\0\0\0\0\0\0\0\0\0\2\0\2\0\30\0\1\2\3\4'
+
+# Each model is read from its own folder, whatever folder the checker runs in; a file that cannot
+# be opened does not stop the others, and sets the status.
+cp -r "$scratch/short_texture" "$scratch/elsewhere"
+cp "$scratch/made/grapple_glow.tga" "$scratch/elsewhere/skin.tga"
+(cd "$scratch/short_texture" && "$checker" ../elsewhere/model.obj missing.obj) >"$scratch/mixed" && fail "status 0"
+grep -q '^../elsewhere/model.obj: usable, 0 warnings$' "$scratch/mixed" || fail "$(cat "$scratch/mixed")"
+grep -q '^missing.obj: cannot be opened$' "$scratch/mixed" || fail "$(cat "$scratch/mixed")"
+"$checker" 2>"$scratch/usage" && fail "no usage error"
+grep -q usage "$scratch/usage" || fail "no usage line"
+
+# vantor-sim: one line a frame, the clock after it first; a bad line ends it with status 2.
+printf '16 -\n16 w\n16 q\n16 -\n' | "$sim" >"$scratch/frames" 2>"$scratch/sim_err" && fail "vantor-sim took a bad line"
+[ "$(cat "$scratch/frames")" = "$(printf '1 16 Countdown 3 -2 1 4 0 0 0 0 0 0 -\n2 32 Countdown 3 -2 1 4 0 0 0 0 0 0 -')" ] ||
+    fail "vantor-sim printed: $(cat "$scratch/frames")"
+[ "$(cat "$scratch/sim_err")" = "vantor-sim: line 3: controls are the letters w, s, a, d and m, or - for none" ] ||
+    fail "vantor-sim said: $(cat "$scratch/sim_err")"
+echo PASS

@@ -1,0 +1,221 @@
+// Whole frames as the game draws them, on a real context with the small test scene: where each
+// model stands, the tail lights, the track's side, the text of every phase, and the OpenGL state a
+// frame leaves behind.
+#include <GL/glu.h>
+
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <tuple>
+
+#include "../unit/game_support.h"
+#include "../unit/reader_test_support.h"
+#include "assets/model_loader.h"
+#include "gl_fixture.h"
+#include "sim/world_draw.h"
+
+namespace {
+
+constexpr Rgb TextColour = {255, 94, 0};
+constexpr Rgb TrackColour = {215, 215, 215};
+constexpr Rgb TailLights[] = {{59, 21, 0}, {118, 41, 0}, {235, 83, 0}}; // a quarter, half, full
+
+struct Rect {
+    int x, y, width, height;
+};
+// A band of text in the units of its projection, 4 x size by 3 x size over the 640 x 480 view.
+Rect textBand(double left, double right, double low, double high, int size)
+{
+    const auto px = [&](double u) { return static_cast<int>(std::lround(u * 640 / (4.0 * size))); };
+    const auto py = [&](double u) { return static_cast<int>(std::lround(u * 480 / (3.0 * size))); };
+    return {px(left), py(low), px(right) - px(left), py(high) - py(low)};
+}
+int count(Rgb colour, Rect r, int tolerance = 12) { return countNear(colour, tolerance, r.x, r.y, r.width, r.height); }
+bool hasText(Rect r) { return count(TextColour, r) >= 20; }
+
+class Frame : public GlTest {
+protected:
+    // The models stay loaded for the rest of the run, as the game's do.
+    static void SetUpTestSuite()
+    {
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(std::string(VANTOR_TEST_DATA) + "/scene");
+        captureStdout([] {
+            loadModel(groundBlockModel, "model_ground_block.obj", 20000.0f);
+            loadModel(carModel, "model_car.obj", 1.0f);
+            loadModel(buildingsModel, "model_buildings.obj", 1.0f);
+            setupGrapplePoints();
+        });
+        std::filesystem::current_path(previous);
+        quadric = gluNewQuadric();
+    }
+    void SetUp() override
+    {
+        GlTest::SetUp();
+        startFreshGame();
+        reshape(640, 480);
+        gameState.frameDeltaMs = 16;
+    }
+};
+
+std::vector<const ListCall*> drawsOf(const Model& model)
+{
+    std::vector<const ListCall*> draws;
+    for (const ListCall& call : listCalls)
+        if (call.list == model.materials[0].faceList)
+            draws.push_back(&call);
+    return draws;
+}
+
+void expectColumn(const ListCall* call, int column, double x, double y, double z, const char* what)
+{
+    const float* c = call->m + 4 * column;
+    EXPECT_TRUE(std::abs(c[0] - x) < 1e-3 && std::abs(c[1] - y) < 1e-3 && std::abs(c[2] - z) < 1e-3)
+        << what << ": " << c[0] << " " << c[1] << " " << c[2] << ", not " << x << " " << y << " " << z;
+}
+
+TEST_F(Frame, EveryModelStandsWhereTheSimulationPutsIt)
+{
+    car.position = {12.0f, 30.0f, 900.0f, 1.0f};
+    car.orientation.y = 30.0f;
+    car.steer = 0.5f;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    listCalls.clear();
+    recordListCalls = true;
+    drawWorld();
+    recordListCalls = false;
+
+    // The car's own +z along its heading, its up leaning 12.5 degrees about that axis.
+    const double h = 30.0 * M_PI / 180.0, lean = 12.5 * M_PI / 180.0;
+    ASSERT_FALSE(drawsOf(carModel).empty());
+    for (const ListCall* draw : drawsOf(carModel)) {
+        expectColumn(draw, 3, 12.0, 30.0, 900.0, "car origin");
+        expectColumn(draw, 2, -std::sin(h), 0.0, std::cos(h), "car forward");
+        expectColumn(draw, 1, -std::sin(lean) * std::cos(h), std::cos(lean), -std::sin(lean) * std::sin(h), "car up");
+    }
+    // The ground under the car at height 0, unturned; each grapple point at its place.
+    ASSERT_FALSE(drawsOf(groundBlockModel).empty());
+    for (const ListCall* draw : drawsOf(groundBlockModel)) {
+        expectColumn(draw, 3, 12.0, 0.0, 900.0, "ground origin");
+        expectColumn(draw, 0, 1.0, 0.0, 0.0, "ground x");
+    }
+    for (int slot = 0; slot < GrapplePointCount; ++slot) {
+        const Vec4& p = grapplePoints[slot].position;
+        ASSERT_EQ(drawsOf(grapplePoints[slot].model).size(), 1u);
+        expectColumn(drawsOf(grapplePoints[slot].model)[0], 3, p.x, p.y, p.z, "grapple point");
+    }
+    // Two rows of 125 buildings, 400 apart beside the track, each with its own +z facing the track.
+    std::set<std::tuple<long, long, long, long>> buildings, expected; // x, y, z, the x of its +z axis
+    for (const ListCall* draw : drawsOf(buildingsModel)) {
+        expectColumn(draw, 1, 0.0, 1.0, 0.0, "building up");
+        buildings.insert({std::lround(draw->m[12]), std::lround(draw->m[13]), std::lround(draw->m[14]),
+                          std::lround(draw->m[8])});
+    }
+    for (long k = 0; k < 125; ++k) {
+        expected.insert({-200, 0, 400 * (k + 1), 1});
+        expected.insert({200, 0, 400 * k, -1});
+    }
+    EXPECT_TRUE(buildings == expected) << buildings.size() << " buildings, not where they belong";
+}
+
+TEST_F(Frame, TailLightsGlowByTheKeysOnlyWhileRacingFreeAndTheBeamShowsWhileAttached)
+{
+    const struct {
+        RacePhase phase;
+        bool w, s, attached;
+        int strength; // index into TailLights
+    } cases[] = {
+        {RacePhase::Racing, true, false, false, 2},    {RacePhase::Racing, true, true, false, 2},
+        {RacePhase::Racing, false, true, false, 1},    {RacePhase::Racing, false, false, false, 0},
+        {RacePhase::Countdown, true, false, false, 0}, {RacePhase::Disqualified, true, false, false, 0},
+        {RacePhase::Racing, true, false, true, 0},
+    };
+    const Rect aroundTheCar = {280, 220, 80, 70};
+    for (const auto& c : cases) {
+        SetUp();
+        gameState.phase = c.phase;
+        input.forwardHeld = c.w;
+        input.backwardHeld = c.s;
+        input.grappleButtonHeld = car.grappleAttached = c.attached;
+        car.anchor = {-2.0f, 100.0f, 2350.0f, 1.0f};
+        runFrame(true);
+        for (int strength = 0; strength < 3; ++strength) {
+            const int lit = count(TailLights[strength], aroundTheCar, 6);
+            EXPECT_TRUE(strength == c.strength ? lit > 20 : lit == 0)
+                << "case " << &c - cases << ": " << lit << " pixels of strength " << strength;
+        }
+        // The beam is added onto the picture: full green where nothing else in the scene is.
+        const std::vector<unsigned char> picture = pixelsOf(0, 0, 640, 480);
+        int beam = 0;
+        for (std::size_t i = 0; i < picture.size(); i += 3)
+            beam += picture[i + 1] >= 250 && picture[i] < 200;
+        EXPECT_EQ(beam > 20, c.attached) << "case " << &c - cases << ": " << beam << " beam pixels";
+        // A green left current would tint every glowing window of the next frame's models.
+        float colour[4] = {};
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f) << "the current colour changed";
+    }
+}
+
+TEST_F(Frame, TheTrackLiesOnTheSideItsCellsAre)
+{
+    // Row 435 holds blocks from x = -80 to -40 only: a car at its edge, x = -40, sees them at the
+    // bottom of the picture to its right, which is the screen's right, and nothing to its left.
+    car.position = {-40.0f, 1.0f, 6460.0f, 1.0f};
+    runFrame(true);
+    EXPECT_GT(count(TrackColour, {330, 0, 310, 60}, 3), 5000);
+    EXPECT_EQ(count(TrackColour, {0, 0, 310, 60}, 3), 0);
+}
+
+// The text of each phase in its place, and after every frame: the projection and the camera's
+// view as they were, the stacks balanced, blending off and the last text item's line width.
+TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
+{
+    const Rect digits = textBand(355, 445, 130, 245, 200), leftOfDigits = textBand(295, 350, 130, 245, 200),
+               rightOfDigits = textBand(450, 500, 130, 245, 200), clock = textBand(2180, 2800, 1880, 2020, 700),
+               winTitle = textBand(100, 700, 385, 500, 200), winTime = textBand(150, 1000, 345, 440, 300),
+               disqualified = textBand(150, 1850, 760, 915, 500), prompt = textBand(380, 2400, 260, 415, 700);
+    float projection[16], after[16], view[16];
+    const auto frameLeavesTheState = [&](float lineWidth) {
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        runFrame(true);
+        GLint depths[2] = {}, mode = 0;
+        float width = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depths[0]);
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[1]);
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        glGetFloatv(GL_LINE_WIDTH, &width);
+        EXPECT_TRUE(depths[0] == 1 && depths[1] == 1 && mode == GL_MODELVIEW && !glIsEnabled(GL_BLEND));
+        EXPECT_EQ(width, lineWidth);
+        glGetFloatv(GL_PROJECTION_MATRIX, after);
+        EXPECT_TRUE(std::equal(projection, projection + 16, after)) << "the projection changed";
+        glGetFloatv(GL_MODELVIEW_MATRIX, after);
+        applyCamera();
+        glGetFloatv(GL_MODELVIEW_MATRIX, view);
+        EXPECT_TRUE(std::equal(view, view + 16, after)) << "the camera's view is not current";
+    };
+    frameLeavesTheState(3.5f);
+    EXPECT_TRUE(hasText(digits) && !hasText(leftOfDigits) && !hasText(rightOfDigits) && !hasText(clock)) << "3";
+    advanceToRaceStart();
+    frameLeavesTheState(1.5f);
+    EXPECT_TRUE(hasText(leftOfDigits) && hasText(rightOfDigits) && hasText(clock)) << "GO! and the clock";
+    simClockAdvanceAndFire(1000);
+    frameLeavesTheState(1.5f);
+    EXPECT_TRUE(!hasText(digits) && !hasText(leftOfDigits) && hasText(clock)) << "the clock alone";
+
+    // The win: its title and its time, frozen, and no clock; the prompt to try again.
+    gameState.phase = RacePhase::Won;
+    gameState.raceEndMs = 64230;
+    frameLeavesTheState(1.5f);
+    const std::vector<unsigned char> time = pixelsOf(winTime.x, winTime.y, winTime.width, winTime.height);
+    EXPECT_TRUE(hasText(winTitle) && hasText(winTime) && hasText(prompt) && !hasText(clock));
+    simClockAdvanceAndFire(5000);
+    frameLeavesTheState(1.5f);
+    EXPECT_TRUE(pixelsOf(winTime.x, winTime.y, winTime.width, winTime.height) == time) << "the time moved on";
+    gameState.phase = RacePhase::Disqualified;
+    frameLeavesTheState(1.5f);
+    EXPECT_TRUE(hasText(disqualified) && hasText(prompt) && !hasText(winTitle) && !hasText(clock));
+}
+
+} // namespace

@@ -1,0 +1,289 @@
+// The car's motion, the grapple beam and the track under it, as racing frames play them, and
+// directly where the car must be somewhere no script takes it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <tuple>
+
+#include "game_support.h"
+#include "sim/track.h"
+
+namespace {
+
+std::vector<Played> race(const std::string& script)
+{
+    startFreshGame();
+    const auto run = play(countdown() + script);
+    return {run.begin() + CountdownFrames, run.end()};
+}
+
+bool onGround(const Car& c) { return isGroundCell(trackRowOf(c.position.z), trackColumnOf(c.position.x)); }
+
+TEST(Car, WAndDAtTheirRatesLessFrictionAndTheSpringAndWWithSCancels)
+{
+    // Each frame w adds 0.008 and friction takes 0.0032; d adds 0.08 and the spring takes 0.056.
+    const auto run = race(frames(10, 16, "wd") + frames(8, 16, "w"));
+    double steer = 0.0;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const double k = static_cast<double>(i + 1);
+        steer = i < 10 ? steer + 0.08 - 0.056 : std::max(steer - 0.056, 0.0);
+        EXPECT_NEAR(run[i].car.velocity.z, 0.0048 * k, 1e-6) << "frame " << k;
+        EXPECT_NEAR(run[i].car.steer, steer, 1e-6) << "frame " << k;
+        EXPECT_EQ(run[i].car.position.y, 1.0f);
+    }
+    EXPECT_GT(run.back().car.orientation.y, 0.0f) << "d turns toward a positive heading";
+    for (const Played& f : race(frames(20, 16, "ws")))
+        EXPECT_TRUE(f.car.velocity.z == 0.0f && f.car.position.z == 4.0f);
+}
+
+// Every racing frame turns by the turn factor times the steering, whatever the time step (at rest
+// too), and moves along its heading by its speed times the time the frame before it took.
+TEST(Car, EveryFrameTurnsAndMovesAlongItsHeading)
+{
+    const auto run = race(frames(3, 16, "d") + frames(30, 16, "w") + frames(12, 16, "wd") + frames(10, 25, "wa") +
+                          frames(45, 9, "s") + frames(30, 16, "sd") + frames(15, 16, "sa"));
+    bool turnedWhileBacking = false;
+    for (std::size_t i = 1; i < run.size() && run[i].phase == RacePhase::Racing; ++i) {
+        const Car &before = run[i - 1].car, &c = run[i].car;
+        const double dt = run[i].clock - run[i - 1].clock, radians = c.orientation.y * M_PI / 180.0;
+        const double factor = (c.velocity.z >= 0.0f && c.velocity.z < 0.08f) ? 0.08 : c.velocity.z;
+        EXPECT_NEAR(c.orientation.y - before.orientation.y, factor * c.steer, 1e-5) << "frame " << i;
+        EXPECT_NEAR(c.position.x - before.position.x, -std::sin(radians) * c.velocity.z * dt, 1e-3) << "frame " << i;
+        EXPECT_NEAR(c.position.z - before.position.z, std::cos(radians) * c.velocity.z * dt, 1e-3) << "frame " << i;
+        turnedWhileBacking |= c.velocity.z < -0.08f && c.steer > 0.0f && c.orientation.y < before.orientation.y;
+    }
+    EXPECT_TRUE(turnedWhileBacking) << "backing up turns the other way";
+}
+
+TEST(Car, ADrivingChangeThatWouldReachItsBoundIsDroppedWhole)
+{
+    startFreshGame();
+    gameState.frameDeltaMs = 16;
+    // The last value from which a 16 ms step stays inside the bound moves; from the next one the
+    // step lands exactly on the bound, and from beyond the bound it would go further: both stay.
+    const struct {
+        bool* key;
+        float* value;
+        float step, bound;
+    } limits[] = {{&input.forwardHeld, &car.velocity.z, 0.008f, 0.8f}, {&input.backwardHeld, &car.velocity.z, -0.008f, -0.3f},
+                  {&input.rightHeld, &car.steer, 0.08f, 0.5f}, {&input.leftHeld, &car.steer, -0.08f, -0.5f}};
+    for (const auto& limit : limits) {
+        const auto inside = [&](float v) { return limit.step > 0 ? v + limit.step < limit.bound : v + limit.step > limit.bound; };
+        float onBound = limit.bound - 2 * limit.step;
+        while (inside(onBound))
+            onBound = std::nextafter(onBound, limit.bound);
+        ASSERT_EQ(onBound + limit.step, limit.bound) << "no value steps exactly onto " << limit.bound;
+        const float below = std::nextafter(onBound, -limit.bound);
+        *limit.key = true;
+        for (float start : {below, onBound, limit.bound * 3}) {
+            *limit.value = start;
+            applyDrivingInput();
+            EXPECT_EQ(*limit.value, start == below ? start + limit.step : start) << "from " << start;
+        }
+        *limit.key = false;
+    }
+}
+
+TEST(Car, GravityAlwaysFrictionOnlyOnTheGroundAndNeitherWhileAttached)
+{
+    startFreshGame();
+    gameState.frameDeltaMs = 16;
+    const struct {
+        float y;
+        bool attached;
+        Vec4 velocity, expected;
+    } cases[] = {
+        {5.0f, false, {0.1f, 0.0f, 0.5f, 1}, {0.1f, -0.0048f, 0.5f, 1}},             // in the air: gravity only
+        {1.0f, false, {0.001f, 0.0f, -0.5f, 1}, {0.0f, -0.0016f, -0.4968f, 1}},     // on the ground: friction too
+        {1.0f, true, {0.1f, 0.2f, 0.5f, 1}, {0.1f, 0.2f, 0.5f, 1}},                 // held by the beam: neither
+    };
+    for (const auto& c : cases) {
+        car.position.y = c.y;
+        car.grappleAttached = c.attached;
+        car.velocity = c.velocity;
+        car.steer = -0.3f;
+        applyGravityAndFriction();
+        EXPECT_TRUE(std::abs(car.velocity.x - c.expected.x) < 1e-7 && std::abs(car.velocity.y - c.expected.y) < 1e-7 &&
+                    std::abs(car.velocity.z - c.expected.z) < 1e-7) << c.y << " " << c.attached;
+        EXPECT_FLOAT_EQ(car.steer, -0.3f + 0.056f) << "the steering springs back in every case";
+    }
+}
+
+TEST(Car, TouchingDownOffTheTrackDisqualifiesInThatFrame)
+{
+    // Steering right from the start drives off the track's side; the car is on blocks until then.
+    const auto run = race(frames(400, 16, "wd"));
+    std::size_t end = 0;
+    while (end < run.size() && run[end].phase == RacePhase::Racing)
+        EXPECT_TRUE(onGround(run[end++].car));
+    ASSERT_LT(end, run.size());
+    EXPECT_TRUE(run[end].phase == RacePhase::Disqualified && !onGround(run[end].car));
+    EXPECT_LT(run[end].car.position.x, -2.0f) << "d steers toward -x, the driver's right";
+    // Falling onto a gap from above: the step passes below the blocks, is held at their height and
+    // judged there, in the same frame.
+    startFreshGame();
+    advanceToRaceStart();
+    car.position = {-2.0f, 1.5f, 2500.0f, 1.0f};
+    car.velocity.y = -1.0f;
+    runFrame(false);
+    EXPECT_TRUE(car.position.y == 1.0f && gameState.phase == RacePhase::Disqualified);
+}
+
+class Grapple : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        startFreshGame();
+        advanceToRaceStart();
+        gameState.frameDeltaMs = 16;
+    }
+    // Holds the button at (x, y, z) for one frame.
+    void grabFrom(float x, float y, float z)
+    {
+        car.position = {x, y, z, 1.0f};
+        input.grappleButtonHeld = true;
+        runFrame(false);
+    }
+    static double distanceTo(const Vec4& p) { return std::hypot(p.x - car.position.x, p.y - car.position.y, p.z - car.position.z); }
+};
+
+TEST_F(Grapple, AttachesToTheClosestPointStrictlyWithinReachInTheFrameItComesInReach)
+{
+    for (int slot = 0; slot < GrapplePointCount; ++slot)
+        EXPECT_GT(distanceTo(grapplePoints[slot].position), 750.0) << "every point is out of reach at the start";
+    // Slot 0 hangs at (-2, 100, 2350): standing at height 100 puts it straight ahead.
+    for (auto [away, attaches] : {std::pair{750.0f, false}, {749.99f, true}}) {
+        car.position = {-2.0f, 100.0f, 2350.0f - away, 1.0f};
+        EXPECT_EQ(tryAttachGrapple(), attaches) << away << " away";
+    }
+    // Driving toward it with the button held: the first frame that starts under 750 attaches.
+    car.position = {-14.0f, 1.0f, 1590.0f, 1.0f};
+    car.velocity.z = 0.1f;
+    input.grappleButtonHeld = true;
+    for (int frame = 0; frame < 100 && !car.grappleAttached; ++frame) {
+        const double before = distanceTo(grapplePoints[0].position);
+        runFrame(false);
+        EXPECT_EQ(car.grappleAttached, before < 750.0) << "at " << before;
+    }
+    EXPECT_TRUE(car.grappleAttached && car.anchor.z == 2350.0f);
+    // Of several in reach the closest wins, and of two at the same distance the earlier.
+    const Vec4 a = grapplePoints[2].position;
+    grapplePoints[3].position = {a.x, a.y, a.z + 1000.0f, 1.0f};
+    for (auto [offset, anchorZ] : {std::pair{700.0f, a.z + 1000.0f}, {500.0f, a.z}}) {
+        car.position = {a.x, a.y, a.z + offset, 1.0f};
+        EXPECT_TRUE(tryAttachGrapple() && car.anchor.z == anchorZ) << offset;
+    }
+    placeGrapplePoints();
+}
+
+TEST_F(Grapple, PullsTowardTheAnchorWithoutGravityFrictionOrKeysUntilReleasedAndEachPressChoosesAfresh)
+{
+    car.orientation.y = 30.0f;
+    input.forwardHeld = input.rightHeld = true;
+    grabFrom(-2.0f, 1.0f, 1700.0f);
+    ASSERT_TRUE(car.grappleAttached);
+    // The pull is 0.0005 x 16 toward the anchor, 650 ahead and 99 up, turned into the car's frame.
+    const double length = std::hypot(99.0, 650.0), radians = 30.0 * M_PI / 180.0;
+    EXPECT_NEAR(car.velocity.x, 0.008 * 650.0 / length * std::sin(radians), 1e-7);
+    EXPECT_NEAR(car.velocity.y, 0.008 * 99.0 / length, 1e-7);
+    EXPECT_NEAR(car.velocity.z, 0.008 * 650.0 / length * std::cos(radians), 1e-7);
+    EXPECT_EQ(car.steer, 0.0f) << "the keys do not steer while attached";
+    for (int frame = 0; frame < 20; ++frame)
+        runFrame(false);
+    // Released up in the air: let go in the next frame, the velocity kept, gravity back at once.
+    const Vec4 velocity = car.velocity;
+    input.grappleButtonHeld = false;
+    runFrame(false);
+    EXPECT_TRUE(!car.grappleAttached && car.velocity.x == velocity.x && car.velocity.z == velocity.z);
+    EXPECT_FLOAT_EQ(car.velocity.y, velocity.y - 0.0048f);
+    // A new press chooses afresh: slot 0 while held, then slot 1 once pressed again by it.
+    input.forwardHeld = input.rightHeld = false;
+    grabFrom(-2.0f, 100.0f, 2000.0f);
+    grabFrom(-14.0f, 100.0f, 5000.0f);
+    EXPECT_EQ(car.anchor.z, 2350.0f);
+    input.grappleButtonHeld = false;
+    runFrame(false);
+    grabFrom(car.position.x, car.position.y, car.position.z);
+    EXPECT_TRUE(car.grappleAttached && car.anchor.z == 5450.0f);
+    gameState.phase = RacePhase::Won;
+    runFrame(false);
+    EXPECT_FALSE(car.grappleAttached) << "the end screen lets go";
+    // A car at its anchor is not pulled anywhere.
+    car.anchor = car.position = grapplePoints[0].position;
+    car.velocity = {0.0f, 0.0f, 0.0f, 1.0f};
+    input.grappleButtonHeld = true;
+    applyGrapplePull();
+    EXPECT_TRUE(car.velocity.x == 0.0f && car.velocity.y == 0.0f && car.velocity.z == 0.0f);
+}
+
+TEST_F(Grapple, TheBoxBouncesTheCarOutThroughItsTopOrBottomFace)
+{
+    const Vec4 point = grapplePoints[1].position;
+    const float cases[][6] = {
+        // dx, dy, dz, vertical speed, the speed after, and where the car ends, from the point
+        {2.9f, 2.9f, -2.9f, -0.3f, 0.3f, 3.0f},  // falling into the top: up, onto the top face
+        {0.0f, -1.0f, 0.0f, 0.2f, -0.2f, -3.0f}, // rising into it: down, from the bottom face
+        {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -3.0f},   // flying in level: the bottom face too
+        {0.0f, 3.0f, 0.0f, -0.3f, -0.3f, 3.0f},  // on the top face: outside the box
+        {3.0f, 1.0f, 0.0f, -0.3f, -0.3f, 1.0f},  // on a side face: outside too
+    };
+    for (const auto& c : cases) {
+        car.position = {point.x + c[0], point.y + c[1], point.z + c[2], 1.0f};
+        car.velocity.y = c[3];
+        bounceOffGrapplePoints();
+        EXPECT_TRUE(car.velocity.y == c[4] && car.position.y == point.y + c[5]) << c[0] << " " << c[1];
+    }
+}
+
+TEST(Track, RowsMatchThePlanAndPositionsMapOntoCells)
+{
+    // The plan read independently: the total, the empty rows, the full-width finish strip and rows
+    // holding one run of blocks off the middle (first and last column); a mirrored row fails here.
+    int total = 0;
+    for (int row = -1; row <= TrackRows; ++row)
+        for (int column = -1; column <= TrackColumns; ++column)
+            total += isGroundCell(row, column);
+    EXPECT_EQ(total, 3476);
+    for (auto [row, first, last] : {std::tuple{0, 99, 99}, {275, 99, 99}, {298, 99, 99}, {327, 99, 99}, {468, 99, 99},
+                                    {480, 99, 99}, {276, 0, 98}, {280, 0, 98}, {282, 18, 65}, {435, 59, 68}, {441, 43, 51}})
+        for (int column = 0; column < TrackColumns; ++column)
+            ASSERT_EQ(isGroundCell(row, column), column >= first && column <= last) << row << " " << column;
+
+    const std::pair<float, int> columns[] = {{0.0f, 48}, {-0.0f, 48}, {-0.5f, 49}, {-4.0f, 50},
+                                             {195.9f, 0}, {196.0f, -1}, {-199.9f, 98}, {-200.0f, 99}};
+    for (const auto& [x, column] : columns)
+        EXPECT_EQ(trackColumnOf(x), column) << "x " << x;
+    const std::pair<float, int> rows[] = {{4.0f, 499}, {99.9f, 499}, {100.0f, 498}, {21899.9f, 281},
+                                          {21900.0f, 280}, {-0.5f, 500}, {-100.0f, 501}};
+    for (const auto& [z, row] : rows)
+        EXPECT_EQ(trackRowOf(z), row) << "z " << z;
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    for (float value : {1e30f, -1e30f, inf, -inf, nan, 3e9f, -3e9f})
+        EXPECT_FALSE(isGroundCell(400, trackColumnOf(value))) << value;
+    EXPECT_TRUE(trackRowOf(1e30f) <= FinishRow && trackRowOf(inf) <= FinishRow) << "far ahead is the finish";
+    EXPECT_TRUE(trackRowOf(-1e30f) >= TrackRows && trackRowOf(-inf) >= TrackRows && trackRowOf(nan) >= TrackRows);
+}
+
+TEST(Track, WinsAnywhereInTheFinishZoneAndDisqualifiesOnlyOnTheGroundOffTheTrack)
+{
+    startFreshGame();
+    advanceToRaceStart();
+    const std::pair<Vec4, RacePhase> cases[] = {
+        {{-2.0f, 1.0001f, 2500.0f, 1.0f}, RacePhase::Racing},      // in the air over the first gap
+        {{-2.0f, 1.0f, 21899.9f, 1.0f}, RacePhase::Racing},        // funnel row 281, column 49
+        {{-2.0f, 1.0f, 2500.0f, 1.0f}, RacePhase::Disqualified},   // on the ground over the gap
+        {{300.0f, 1.0f, 21000.0f, 1.0f}, RacePhase::Disqualified}, // off the grid sideways
+        {{-2.0f, 1.0f, -0.01f, 1.0f}, RacePhase::Disqualified},    // behind the start
+        {{5000.0f, 300.0f, 21900.0f, 1.0f}, RacePhase::Won},       // the finish zone, anywhere
+    };
+    simClockAdvance(1234);
+    for (const auto& [position, phase] : cases) {
+        gameState.phase = RacePhase::Racing;
+        checkTrackUnderCar(position);
+        EXPECT_EQ(gameState.phase, phase) << position.x << " " << position.y << " " << position.z;
+    }
+    EXPECT_EQ(gameState.raceEndMs, 4234u);
+}
+
+} // namespace

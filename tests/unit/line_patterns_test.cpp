@@ -1,0 +1,137 @@
+// The readers' line reader against reading one character at a time, and their pattern matcher
+// against the C library's sscanf, on awkward lines and many lines made from them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "assets/line_reader.h"
+#include "reader_test_support.h"
+#include "sscanf_comparison.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The lines as the rules give them, reading one character at a time; each as the readers see it,
+// up to a NUL byte it may hold.
+Lines linesOneByOne(const std::string& text)
+{
+    Lines lines(1);
+    for (char c : text) {
+        lines.back() += c;
+        if (c == '\r' || c == '\n' || lines.back().size() == static_cast<std::size_t>(MaxLineLength))
+            lines.emplace_back();
+    }
+    if (lines.back().empty())
+        lines.pop_back();
+    for (std::string& line : lines)
+        line = line.c_str();
+    return lines;
+}
+
+Lines linesOfReader(std::FILE* file)
+{
+    LineReader reader;
+    startLineReader(reader, file);
+    Lines lines;
+    char line[LineBufferSize];
+    while (const char* got = readLine(reader, line))
+        lines.emplace_back(got);
+    std::fclose(file);
+    return lines;
+}
+
+// A stream that hands out its text, then fails as a disk would.
+ssize_t readThenFail(void* cookie, char* out, std::size_t size)
+{
+    auto* text = static_cast<std::string*>(cookie);
+    const std::size_t count = std::min(size, text->size());
+    std::memcpy(out, text->data(), count);
+    text->erase(0, count);
+    return count > 0 ? static_cast<ssize_t>(count) : -1;
+}
+std::FILE* failingStream(std::string& text) { return fopencookie(&text, "r", {readThenFail, nullptr, nullptr, nullptr}); }
+
+TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATimeUntilAReadError)
+{
+    std::mt19937 random(7);
+    // Lines of every length around the 254-character cut and the block size, every kind of ending.
+    for (int round = 0; round < 40; ++round) {
+        std::string text;
+        const std::size_t size = round < 20 ? random() % 600 : LineReaderBlockSize * 2 + random() % 2000;
+        while (text.size() < size) {
+            text += "\n\r \0abcdefg"[random() % 11];
+            if (random() % 50 == 0)
+                text += std::string(250 + random() % 10, 'x');
+        }
+        EXPECT_EQ(linesOfReader(fmemopen(text.data(), text.size(), "r")), linesOneByOne(text)) << "round " << round;
+    }
+    // A read error ends reading, even in the middle of a line; the OBJ reader keeps what came
+    // before and says so in its diagnostics.
+    std::string text = "v 1 2 3\nv 4 5";
+    EXPECT_EQ(linesOfReader(failingStream(text)), (Lines{"v 1 2 3\n"}));
+    std::string obj = "v 1 2 3\nv 4 5 6\nv 7";
+    ReadModel read;
+    EXPECT_EQ(captureStdout([&] { readObjStream(read.model, failingStream(obj), nullptr, nullptr); }),
+              "done.\n" + objCounts(2, 0, 0, 0, 0));
+    EXPECT_TRUE(read.buffer().diagnostics.readError);
+}
+
+// Every pattern the OBJ and MTL readers apply.
+const char* const ReaderPatterns[] = {
+    "v %f %f %f", "vt %f %f %f", "vt %f %f", "vn %f %f %f", "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d",
+    "f %d/%d/%d %d/%d/%d %d/%d/%d", "f %d//%d %d//%d %d//%d %d//%d", "f %d/%d %d/%d %d/%d %d/%d",
+    "f %d//%d %d//%d %d//%d", "f %d/%d %d/%d %d/%d", "f %d %d %d %d", "f %d %d %d", "mtllib %s",
+    "usemtl %s", "newmtl %s", "Ka %f %f %f", "Tr %f", "Ns %f", "map_Kd %s", "Smooth %d", "Normal %d",
+};
+
+bool sameForAllPatterns(const std::string& line)
+{
+    for (const char* pattern : ReaderPatterns)
+        if (const std::string difference = compareWithSscanf(line.c_str(), pattern); !difference.empty()) {
+            ADD_FAILURE() << difference;
+            return false;
+        }
+    return true;
+}
+
+// Each key with two numbers in every spelling the library's number reading has a branch for, in
+// every pairing; then those lines with a few characters inserted, removed or replaced.
+TEST(PatternScanner, AgreesWithSscanfOnAwkwardLinesAndLinesMadeFromThem)
+{
+    const char* const keys[] = {"v ", "vt\t", " v ", "f ", "f  -", "mtllib ", "Smooth ", "Ka", "vn\r\n"};
+    const char* const numbers[] = {
+        "1", "-2", "+3", "1/2/3", "1//2", "1/2", "1/ 2", "nan", "-nan", "NaN(1)", "na", "inf", "-Infinity",
+        "infin", "infinityy", "0x", "-0X1.FFFFFEP127", "0x1p-149", "0x.p1", "0x1p+", "1e", "1E-", "1.e5", ".5",
+        "-.", "+", "e5", "1..2", "--1", "00012", "1e-50", "1e50", "3.4028236e38", "7e-46", "2147483647",
+        "2147483648", "-2147483649", "99999999999999999999", "0.1000000000000000055511151231257827", "x", "",
+    };
+    std::vector<std::string> lines;
+    for (const char* key : keys)
+        for (const char* a : numbers)
+            for (const char* b : numbers)
+                lines.push_back(std::string(key) + a + " " + b + " 3/4 5");
+    std::mt19937 random(20240611);
+    static const char alphabet[] = "0123456789+-./eEpPxXnNaAiIfFtTyY \t\r\n\v\f#_q\0"; // the NUL ends a line
+    for (std::size_t i = 0, made = lines.size(); i < 40000; ++i) {
+        std::string line = lines[random() % made];
+        for (unsigned edits = 1 + random() % 4; edits > 0; --edits) {
+            const std::size_t at = random() % (line.size() + 1);
+            const char c = alphabet[random() % (sizeof alphabet - 1)];
+            if (const unsigned how = random() % 3; how == 0)
+                line.insert(at, 1, c);
+            else if (at < line.size())
+                how == 1 ? void(line.erase(at, 1)) : void(line[at] = c);
+        }
+        lines.push_back(line);
+    }
+    for (const std::string& line : lines)
+        if (!sameForAllPatterns(line))
+            return;
+}
+
+} // namespace
