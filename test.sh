@@ -40,8 +40,10 @@ for target in "${fuzz_targets[@]}"; do
     scratch=build/fuzz/scratch/$target
     rm -rf "$scratch" && mkdir -p "$scratch"
     echo "Fuzzing $target for $FUZZ_SECONDS s"
+    seeds=("fuzz/corpus/$target")
+    [ "$target" = obj_reader ] && seeds+=(tests/data/obj) # the reader tests' models seed it too
     if ! "build/fuzz/fuzz/vantor-fuzz-${target//_/-}" -max_total_time="$FUZZ_SECONDS" -timeout=10 \
-        -artifact_prefix="$scratch/" "$scratch" "fuzz/corpus/$target" >"$scratch.log" 2>&1; then
+        -artifact_prefix="$scratch/" "$scratch" "${seeds[@]}" >"$scratch.log" 2>&1; then
         tail -n 60 "$scratch.log"
         echo "Fuzzer $target found a problem; the input is in $scratch/" >&2
         exit 1

@@ -26,11 +26,12 @@ std::FILE* openLibrary(const char* fileName, void* context)
 
 // A set of indices names only elements read so far and fills exactly the face's corners; texture
 // coordinates and normals may be absent altogether.
-void requireIndexSet(const std::int32_t* indices, int corners, std::int32_t count, bool mayBeAbsent)
+bool indexSetHolds(const std::int32_t* indices, int corners, std::int32_t count, bool mayBeAbsent)
 {
-    const bool absent = mayBeAbsent && indices[0] == -1;
     for (int k = 0; k < 4; ++k)
-        require(absent || k >= corners ? indices[k] == -1 : indices[k] >= 0 && indices[k] < count);
+        if ((mayBeAbsent && indices[0] == -1) || k >= corners ? indices[k] != -1 : indices[k] < 0 || indices[k] >= count)
+            return false;
+    return true;
 }
 
 } // namespace
@@ -47,25 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // Every kept face names only elements that were read; the lists hold what the counts say.
     const ModelLoadBuffer& buffer = *model.loadBuffer;
-    require(model.materialCount >= 1 && model.materialCount <= MaxMaterials);
     std::int64_t faces[2] = {};
-    for (const FaceGroup& group : buffer.groups) {
-        for (int kind = 0; kind < 2; ++kind) {
-            for (const Face* face = kind == 0 ? group.triangles : group.quads; face; face = face->next) {
-                requireIndexSet(face->v, 3 + kind, buffer.vertexCount, false);
-                requireIndexSet(face->vt, 3 + kind, buffer.texCoordCount, true);
-                requireIndexSet(face->vn, 3 + kind, buffer.normalCount, true);
-                require(face->hasNormals == (face->vn[0] != -1) && (face->next || face == (kind == 0 ? group.lastTriangle : group.lastQuad)));
-                ++faces[kind];
-            }
-        }
-    }
-    require(faces[0] == buffer.triangleCount && faces[1] == buffer.quadCount);
-    for (const MaterialDef& def : buffer.materialDefs) {
-        require(std::memchr(def.name, '\0', MaterialNameSize) != nullptr);
-        for (const char* map : {def.ambientMap, def.diffuseMap, def.specularMap})
-            require(std::memchr(map, '\0', MapNameSize) != nullptr);
-    }
+    for (const FaceGroup& group : buffer.groups)
+        for (int kind = 0; kind < 2; ++kind)
+            for (const Face* face = kind == 0 ? group.triangles : group.quads; face; face = face->next, ++faces[kind])
+                require(indexSetHolds(face->v, 3 + kind, buffer.vertexCount, false) &&
+                        indexSetHolds(face->vt, 3 + kind, buffer.texCoordCount, true) &&
+                        indexSetHolds(face->vn, 3 + kind, buffer.normalCount, true) && face->hasNormals == (face->vn[0] != -1));
+    require(faces[0] == buffer.triangleCount && faces[1] == buffer.quadCount && model.materialCount >= 1 &&
+            model.materialCount <= MaxMaterials);
     // The passes after the reader, as a load runs them without a window, the edge lists' walk
     // included.
     computeNormals(model);

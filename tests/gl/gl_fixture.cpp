@@ -84,21 +84,12 @@ std::vector<FedPrimitive> feedbackOf(GLuint list)
     glCallList(list);
     const GLint used = glRenderMode(GL_RENDER);
     std::vector<FedPrimitive> primitives;
-    for (GLint at = 0; at < used;) {
-        const auto token = static_cast<GLenum>(buffer[static_cast<std::size_t>(at++)]);
-        const bool polygon = token == GL_POLYGON_TOKEN, point = token == GL_POINT_TOKEN;
-        if (!polygon && !point && token != GL_LINE_TOKEN && token != GL_LINE_RESET_TOKEN) {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-        FedPrimitive primitive{polygon ? GLenum(GL_POLYGON_TOKEN) : point ? GLenum(GL_POINT_TOKEN) : GLenum(GL_LINE_TOKEN), {}};
-        const int count = polygon ? static_cast<int>(buffer[static_cast<std::size_t>(at++)]) : point ? 1 : 2;
-        for (int i = 0; i < count; ++i, at += 11) {
-            FedVertex v;
-            std::copy_n(&buffer[static_cast<std::size_t>(at)], 11, &v.x);
-            primitive.vertices.push_back(v);
-        }
-        primitives.push_back(primitive);
+    for (std::size_t at = 0; at < static_cast<std::size_t>(used);) {
+        const auto token = static_cast<GLenum>(buffer[at++]);
+        const std::size_t count = token == GL_POLYGON_TOKEN ? static_cast<std::size_t>(buffer[at++]) : token == GL_POINT_TOKEN ? 1 : 2;
+        FedPrimitive& primitive = primitives.emplace_back(FedPrimitive{token == GL_LINE_RESET_TOKEN ? GLenum(GL_LINE_TOKEN) : token, {}});
+        for (std::size_t i = 0; i < count; ++i, at += 11)
+            std::copy_n(&buffer[at], 11, &primitive.vertices.emplace_back().x);
     }
     return primitives;
 }

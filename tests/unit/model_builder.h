@@ -6,14 +6,14 @@
 #include <deque>
 #include <memory>
 
-#include "assets/model.h"
+#include "assets/obj_reader.h"
 
 class ModelBuilder {
 public:
     ModelBuilder() : buffer_(std::make_unique<ModelLoadBuffer>())
     {
         for (MaterialDef& def : buffer_->materialDefs)
-            def = MaterialDef{"", {1, 1, 1}, {1, 1, 1}, {1, 1, 1}, 1.0f, 1.0f, "", "", "", 0, 0};
+            setMaterialDefDefaults(def);
         model.loadBuffer = buffer_.get();
         model.materialCount = 1;
     }
@@ -21,7 +21,6 @@ public:
 
     Model model;
     ModelLoadBuffer& buffer() { return *buffer_; }
-
     int vertex(float x, float y, float z) { return add(buffer_->vertices, buffer_->vertexCount, {x, y, z}); }
     int texCoord(float u, float v) { return add(buffer_->texCoords, buffer_->texCoordCount, {u, v, 0.0f}); }
     int normal(float x, float y, float z) { return add(buffer_->normals, buffer_->normalCount, {x, y, z}); }
@@ -30,28 +29,19 @@ public:
     {
         group_ = g;
         buffer_->groups[g].materialIndex = g;
-        buffer_->materialDefs[g].smoothNormals = smoothNormals ? 1 : 0;
-        buffer_->materialDefs[g].smoothEdges = smoothEdges ? 1 : 0;
-        if (model.materialCount <= g)
-            model.materialCount = g + 1;
+        buffer_->materialDefs[g].smoothNormals = smoothNormals;
+        buffer_->materialDefs[g].smoothEdges = smoothEdges;
+        model.materialCount = std::max(model.materialCount, g + 1);
     }
     // A face over position indices; texture-coordinate and normal indices are optional.
     Face& face(std::initializer_list<int> v, std::initializer_list<int> vt = {}, std::initializer_list<int> vn = {})
     {
-        Face& f = faces_.emplace_back();
-        f = Face{{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {0, 0, 0}, 0, 0, nullptr};
+        Face& f = faces_.emplace_back(Face{{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}, {0, 0, 0}, vn.size() > 0, 0, nullptr});
         std::copy(v.begin(), v.end(), f.v);
         std::copy(vt.begin(), vt.end(), f.vt);
         std::copy(vn.begin(), vn.end(), f.vn);
-        f.hasNormals = vn.size() > 0 ? 1 : 0;
         FaceGroup& group = buffer_->groups[group_];
-        Face*& head = v.size() == 4 ? group.quads : group.triangles;
-        Face*& tail = v.size() == 4 ? group.lastQuad : group.lastTriangle;
-        if (head == nullptr)
-            head = &f;
-        else
-            tail->next = &f;
-        tail = &f;
+        appendFace(v.size() == 4 ? group.quads : group.triangles, v.size() == 4 ? group.lastQuad : group.lastTriangle, &f);
         return f;
     }
 

@@ -1,7 +1,7 @@
-// Face and averaged normals, and the edge trees that gather every distinct edge.
+// The edge trees on many edges: the shape plain insertion gives them, and a chain as deep as it has
+// edges. (What the normals and edges of small models come to is in the reader's fixtures.)
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "model_builder.h"
@@ -9,59 +9,6 @@
 #include "render/normals.h"
 
 namespace {
-
-const float h = 1.0f / std::sqrt(2.0f);
-
-void expectVec(const Vec3& v, float x, float y, float z, const char* what)
-{
-    EXPECT_TRUE(std::abs(v.x - x) < 1e-6 && std::abs(v.y - y) < 1e-6 && std::abs(v.z - z) < 1e-6)
-        << what << ": " << v.x << " " << v.y << " " << v.z;
-}
-
-TEST(Normals, FlatFacesFaceTheViewerWhoSeesThemCounterClockwise)
-{
-    ModelBuilder b;
-    b.buffer().materialDefs[0].smoothNormals = 1; // no material selected for group 0: flat anyway
-    const int o = b.vertex(0, 0, 0), x = b.vertex(1, 0, 0), y = b.vertex(0, 1, 0);
-    const int far = b.vertex(4, 0, 0), mid = b.vertex(2, 0, 0), lifted = b.vertex(0, 3, 4);
-    Face& noMaterial = b.face({o, x, y}); // group 0 with materialIndex -1
-    b.useMaterial(1);
-    Face& cw = b.face({o, y, x});
-    Face& line = b.face({o, mid, far});
-    Face& bent = b.face({o, x, lifted, y}); // off-plane: lit by its first three corners
-    computeNormals(b.model);
-    expectVec(noMaterial.faceNormal, 0, 0, 1, "counter-clockwise");
-    expectVec(cw.faceNormal, 0, 0, -1, "clockwise");
-    expectVec(line.faceNormal, 0, 0, 0, "collinear");
-    expectVec(bent.faceNormal, 0, -0.8f, 0.6f, "quad");
-    EXPECT_EQ(noMaterial.hasNormals + cw.hasNormals, 0);
-}
-
-TEST(Normals, SmoothFacesShareOneUnweightedNormalPerPositionApartFromTheFilesNormals)
-{
-    ModelBuilder b;
-    const int o = b.vertex(0, 0, 0), x = b.vertex(1, 0, 0), y = b.vertex(0, 1, 0), z = b.vertex(0, 0, 1);
-    const int unused = b.vertex(9, 9, 9), tinyA = b.vertex(0, 0.001f, 0), tinyB = b.vertex(0.001f, 0, 0);
-    const int up = b.normal(0, 0, 2), side = b.normal(3, 0, 0); // slots 0 and 1, numbers that positions have too
-    b.useMaterial(0);
-    Face& withNormals = b.face({o, x, y}, {}, {up, side, up});
-    b.useMaterial(1, true);
-    Face& front = b.face({o, x, y}); // normal (0, 0, 1)
-    Face& wall = b.face({o, y, z});  // normal (1, 0, 0)
-    b.face({o, tinyA, tinyB});       // tiny, facing (0, 0, -1): it counts as much as the others
-    b.face({o, x, b.vertex(2, 0, 0)}); // degenerate: adds nothing
-    computeNormals(b.model);
-    const ModelLoadBuffer& buf = b.buffer();
-    expectVec(cornerNormal(buf, front, 0), 1, 0, 0, "shared by three, the tiny one counted in full");
-    expectVec(cornerNormal(buf, front, 2), h, 0, h, "shared by two");
-    expectVec(cornerNormal(buf, front, 1), 0, 0, 1, "alone");
-    expectVec(cornerNormal(buf, wall, 2), 1, 0, 0, "alone");
-    expectVec(buf.averagedNormals[unused], 0, 0, 0, "unused position");
-    EXPECT_TRUE(front.hasNormals == 1 && front.vn[1] == x);
-    expectVec(cornerNormal(buf, withNormals, 0), 0, 0, 1, "the file's normal, made unit length");
-    expectVec(cornerNormal(buf, withNormals, 1), 1, 0, 0, "the file's normal");
-    EXPECT_EQ(withNormals.vn[1], side) << "a face with its own normals keeps them";
-}
 
 std::vector<EdgeNode*> edgesInDrawingOrder(EdgeNode* root)
 {
@@ -82,41 +29,6 @@ protected:
     }
     ModelBuilder b;
 };
-
-TEST_F(EdgeTrees, EachDistinctEdgeOnceWithTheNormalsOfBothSidesSummedAtEachEnd)
-{
-    // Flat faces with normals (0, 1, 0) and (1, 0, 0) share the edge between a and c, walked in
-    // opposite directions; the one added first keeps its texture coordinates.
-    const int a = b.vertex(0, 0, 0), c = b.vertex(0, 0, 1), x = b.vertex(1, 0, 0), y = b.vertex(0, 1, 0);
-    const int ta = b.texCoord(0.1f, 0.1f), tc = b.texCoord(0.2f, 0.2f), tx = b.texCoord(0.3f, 0.3f);
-    const int ty = b.texCoord(0.4f, 0.4f), ta2 = b.texCoord(0.5f, 0.5f);
-    b.useMaterial(1);
-    b.face({a, c, x}, {ta, tc, tx});  // walks a -> c
-    b.face({c, a, y}, {tc, ta2, ty}); // walks c -> a
-    b.useMaterial(2);
-    b.face({a, c, x, y}); // a quad: four lines
-    b.useMaterial(3);
-    b.face({x, x, a, y}); // a repeated corner adds no edge of its own
-    const auto edges = build(1);
-    ASSERT_EQ(edges.size(), 5u);
-    EXPECT_EQ(countEdges(b.buffer().groups[2].edgeTree), 4u);
-    EXPECT_EQ(countEdges(b.buffer().groups[3].edgeTree), 3u);
-    for (EdgeNode* e : edges) {
-        EXPECT_LT(e->lo, e->hi);
-        const bool shared = e->lo == a && e->hi == c;
-        for (Vec3* end : {&e->loNormal, &e->hiNormal}) {
-            normalize(*end);
-            if (shared)
-                expectVec(*end, h, h, 0, "summed");
-        }
-        if (shared) {
-            EXPECT_TRUE(e->loTexCoord == ta && e->hiTexCoord == tc);
-        } else {
-            EXPECT_TRUE(e->loNormal.x == e->hiNormal.x && e->loNormal.y == e->hiNormal.y)
-                << "an edge of one flat face carries its normal at both ends";
-        }
-    }
-}
 
 TEST_F(EdgeTrees, TheTreeKeepsTheShapeOfPlainInsertion)
 {
