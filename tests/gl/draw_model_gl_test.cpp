@@ -52,8 +52,7 @@ void buildModel(ModelBuilder& b)
 }
 
 class DrawModel : public GlTest {
-protected:
-    MaterialDef& def(int material) { return b.buffer().materialDefs[material]; }
+protected: MaterialDef& def(int material) { return b.buffer().materialDefs[material]; }
     ModelBuilder b;
 };
 
@@ -162,37 +161,30 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
     unloadModel(b.model); // a second unload finds nothing left to delete
 }
 
-TEST_F(DrawModel, BaseColourTransparencyAndMapsAddUpOnScreen)
+// Grey; grey and half transparent; the same with a white specular map and Ks 0.25, which the
+// specular pass adds at full strength whatever the material's alpha.
+TEST_F(DrawModel, BaseColourTransparencyAndTheSpecularMapAddUpOnScreen)
 {
-    // Grey; grey and half transparent; a red diffuse map; grey and half transparent again, both
-    // with a white specular map and Ks 0.25: the specular pass adds the same whatever the alpha.
-    const std::string red = writeSolidTga("vantor-gl-red.tga", 255, 0, 0);
     const std::string white = writeSolidTga("vantor-gl-white.tga", 255, 255, 255);
-    ModelBuilder models[5];
-    Rgb seen[5];
-    for (int i = 0; i < 5; ++i) {
+    ModelBuilder models[3];
+    Rgb seen[3];
+    for (int i = 0; i < 3; ++i) {
         addScreenQuad(models[i], 0);
         MaterialDef& m = models[i].buffer().materialDefs[0];
-        m.ambient[0] = m.ambient[1] = m.ambient[2] = 0;
-        m.diffuse[0] = m.diffuse[1] = m.diffuse[2] = (i == 2) ? 1.0f : 0.5f;
-        m.specular[0] = m.specular[1] = m.specular[2] = 0.25f;
-        m.transparency = (i == 1 || i == 4) ? 0.5f : 1.0f;
-        if (i == 2)
-            setMap(m.diffuseMap, red);
-        if (i >= 3)
-            setMap(m.specularMap, white);
+        std::fill_n(m.ambient, 3, 0.0f);
+        std::fill_n(m.diffuse, 3, 0.5f);
+        std::fill_n(m.specular, 3, 0.25f);
+        m.transparency = i == 0 ? 1.0f : 0.5f;
+        setMap(m.specularMap, i == 2 ? white : "");
         buildModel(models[i]);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         drawModel(models[i].model);
         seen[i] = centrePixel();
         glDisable(GL_BLEND);
-        glDisable(GL_TEXTURE_2D);
     }
-    EXPECT_TRUE(std::abs(seen[0].r - 128) <= 2 && seen[0].r == seen[0].g) << "untextured, lit grey, no highlight";
+    EXPECT_TRUE(std::abs(seen[0].r - 128) <= 2 && seen[0].r == seen[0].g) << "lit grey, no highlight: " << seen[0].r;
     EXPECT_NEAR(seen[1].r, 64, 2) << "half transparent over black";
-    EXPECT_TRUE(std::abs(seen[2].r - 255) <= 2 && seen[2].g <= 2) << "the red map";
-    EXPECT_NEAR(seen[3].r - seen[0].r, 64, 3) << "the specular map adds Ks";
-    EXPECT_NEAR(seen[4].r - seen[1].r, seen[3].r - seen[0].r, 2) << "at full strength through transparency";
+    EXPECT_NEAR(seen[2].r - seen[1].r, 64, 3) << "the specular map adds Ks at full strength";
 }
 
 } // namespace

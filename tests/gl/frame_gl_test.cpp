@@ -176,7 +176,13 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
                rightOfDigits = textBand(450, 500, 130, 245, 200), clock = textBand(2180, 2800, 1880, 2020, 700),
                winTitle = textBand(100, 700, 385, 500, 200), winTime = textBand(150, 1000, 345, 440, 300),
                disqualified = textBand(150, 1850, 760, 915, 500), prompt = textBand(380, 2400, 260, 415, 700);
+    // The perspective: 45 degrees high, 4:3, from 1 to 10000 units away.
     float projection[16], after[16], view[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const double f = 1.0 / std::tan(22.5 * M_PI / 180.0), expected[] = {f * 3 / 4, f, -10001.0 / 9999, -1, -20000.0 / 9999};
+    const float got[] = {projection[0], projection[5], projection[10], projection[11], projection[14]};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_NEAR(got[i], expected[i], 1e-4) << "projection entry " << i;
     const auto frameLeavesTheState = [&](float lineWidth) {
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         runFrame(true);

@@ -5,6 +5,8 @@
 #include <spawn.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <csignal>
 #include <string>
 
@@ -23,6 +25,7 @@ int main(int argc, char** argv)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe(ends) == 0 ? ends[1] : -1, 3);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0); // its probing of taken displays
     const char* xvfb[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
     posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(xvfb), environ);
     close(ends[1]);

@@ -12,8 +12,7 @@ namespace {
 
 // Runs the call in the folder of the small test scene, whose files name each other relatively.
 class InSceneFolder : public GlTest {
-protected:
-    void SetUp() override
+protected: void SetUp() override
     {
         GlTest::SetUp();
         std::filesystem::current_path(std::string(VANTOR_TEST_DATA) + "/scene");
@@ -24,8 +23,7 @@ protected:
         GlTest::TearDown();
     }
 
-private:
-    std::filesystem::path previous_ = std::filesystem::current_path();
+private: std::filesystem::path previous_ = std::filesystem::current_path();
 };
 
 TEST_F(InSceneFolder, AWholeLoadReportsEachFileInOrderAndKeepsOnlyItsLists)
@@ -89,8 +87,7 @@ TEST_F(InSceneFolder, AFailedMipmapBuildLeavesTheMaterialWithoutThatMapAndNoText
     mipmapBuildFails = false;
     EXPECT_NE(console.find("Loading texture windows.tga: error, unable to allocate memory!\n"
                            "Completed loading model model_buildings.obj.\n"),
-              std::string::npos)
-        << console;
+              std::string::npos) << console;
     ASSERT_EQ(model.materialCount, 1);
     EXPECT_TRUE(!model.materials[0].hasAmbientTexture && model.materials[0].ambientTexture.textureId == 0 &&
                 textureOfFailedBuild != 0 && !glIsTexture(textureOfFailedBuild)) << "its name was deleted";

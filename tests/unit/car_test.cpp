@@ -219,9 +219,14 @@ TEST(Track, RowsMatchThePlanAndPositionsMapOntoCells)
     EXPECT_TRUE(trackRowOf(-1e30f) >= TrackRows && trackRowOf(-inf) >= TrackRows && trackRowOf(nan) >= TrackRows);
 }
 
-TEST(Track, WinsAnywhereInTheFinishZoneAndDisqualifiesOnlyOnTheGroundOffTheTrack)
+// The track is judged only while racing: a car over a gap in the countdown or on the end screen,
+// after the race has ended, stays as it is.
+TEST(Track, WinsAnywhereInTheFinishZoneAndDisqualifiesOnlyOnTheGroundOffTheTrackWhileRacing)
 {
     startFreshGame();
+    car.position = {-2.0f, 1.0f, 2500.0f, 1.0f};
+    runFrame(false);
+    EXPECT_EQ(gameState.phase, RacePhase::Countdown);
     advanceToRaceStart();
     const std::pair<Vec4, RacePhase> cases[] = {
         {{-2.0f, 1.0001f, 2500.0f, 1.0f}, RacePhase::Racing},      // in the air over the first gap
@@ -238,6 +243,8 @@ TEST(Track, WinsAnywhereInTheFinishZoneAndDisqualifiesOnlyOnTheGroundOffTheTrack
         EXPECT_EQ(gameState.phase, phase) << position.x << " " << position.y << " " << position.z;
     }
     EXPECT_EQ(gameState.raceEndMs, 4234u);
+    runFrame(false);
+    EXPECT_TRUE(gameState.phase == RacePhase::Won && gameState.raceEndMs == 4234u) << "the win and its time stay";
 }
 
 } // namespace

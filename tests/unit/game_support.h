@@ -47,15 +47,13 @@ inline std::vector<Played> play(std::string script)
     std::FILE* in = fmemopen(script.data(), script.size(), "r");
     RaceScriptReader reader(in);
     ScriptFrame frame;
-    for (RaceScriptReader::Result result; (result = reader.next(frame)) != RaceScriptReader::Result::End;) {
-        if (result == RaceScriptReader::Result::Error) {
-            ADD_FAILURE() << reader.error();
-            break;
-        }
+    RaceScriptReader::Result result;
+    while ((result = reader.next(frame)) == RaceScriptReader::Result::Frame) {
         const int clock = simClockNow();
         playScriptFrame(frame, false);
         played.push_back({clock, gameState.phase, gameState.countdown, car});
     }
+    EXPECT_EQ(result, RaceScriptReader::Result::End) << reader.error();
     std::fclose(in);
     return played;
 }

@@ -105,7 +105,7 @@ TEST(PatternScanner, AgreesWithSscanfOnAwkwardLinesAndLinesMadeFromThem)
 {
     const char* const keys[] = {"v ", "vt\t", " v ", "f ", "f  -", "mtllib ", "Smooth ", "Ka", "vn\r\n"};
     const char* const numbers[] = {
-        "1", "-2", "+3", "1/2/3", "1//2", "1/2", "1/ 2", "nan", "-nan", "NaN(1)", "na", "inf", "-Infinity",
+        "1", "-2", "+3", "1/2/3", "1//2", "1/2", "1/ 2", "nan", "-nan", "NaN(1)", "NAN", "na", "0xA", "inf", "-Infinity",
         "infin", "infinityy", "0x", "-0X1.FFFFFEP127", "0x1p-149", "0x.p1", "0x1p+", "1e", "1E-", "1.e5", ".5",
         "-.", "+", "e5", "1..2", "--1", "00012", "1e-50", "1e50", "3.4028236e38", "7e-46", "2147483647",
         "2147483648", "-2147483649", "99999999999999999999", "0.1000000000000000055511151231257827", "x", "",

@@ -9,8 +9,7 @@
 #include "assets/obj_reader.h"
 
 class ModelBuilder {
-public:
-    ModelBuilder() : buffer_(std::make_unique<ModelLoadBuffer>())
+public: ModelBuilder() : buffer_(std::make_unique<ModelLoadBuffer>())
     {
         for (MaterialDef& def : buffer_->materialDefs)
             setMaterialDefDefaults(def);
@@ -45,8 +44,7 @@ public:
         return f;
     }
 
-private:
-    static int add(Vec3* array, std::int32_t& count, Vec3 value)
+private: static int add(Vec3* array, std::int32_t& count, Vec3 value)
     {
         array[count] = value;
         return count++;

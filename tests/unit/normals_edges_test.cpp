@@ -19,8 +19,7 @@ std::vector<EdgeNode*> edgesInDrawingOrder(EdgeNode* root)
 
 // Builds the trees of a hand-made model and hands back group g's edges; releases them at the end.
 class EdgeTrees : public ::testing::Test {
-protected:
-    void TearDown() override { releaseEdgeTrees(b.model); }
+protected: void TearDown() override { releaseEdgeTrees(b.model); }
     std::vector<EdgeNode*> build(int g = 0)
     {
         computeNormals(b.model);

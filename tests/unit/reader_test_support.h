@@ -15,8 +15,7 @@
 
 // A fresh temporary folder, removed with everything in it at the end.
 class TempFolder {
-public:
-    TempFolder() : path_(std::filesystem::temp_directory_path() / "vantor-readers-XXXXXX")
+public: TempFolder() : path_(std::filesystem::temp_directory_path() / "vantor-readers-XXXXXX")
     {
         std::string pattern = path_.string();
         EXPECT_NE(mkdtemp(pattern.data()), nullptr) << "cannot create a temporary folder";
@@ -31,8 +30,7 @@ public:
     }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
-    std::filesystem::path path_;
+private: std::filesystem::path path_;
 };
 
 // Runs the call with file descriptor 1 sent to a temporary file and returns what it wrote.

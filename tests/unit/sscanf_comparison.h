@@ -39,8 +39,7 @@ inline std::string compareWithSscanf(const char* line, const char* pattern)
         const ScannedField& mine = fields[field];
         const Slot& theirs = s[field++];
         const bool fits = theirs.integer >= INT_MIN && theirs.integer <= INT_MAX;
-        const bool same =
-            p[1] == 'd'   ? mine.overflow != fits && (!fits || mine.integer == theirs.integer)
+        const bool same = p[1] == 'd'   ? mine.overflow != fits && (!fits || mine.integer == theirs.integer)
             : p[1] == 'f' ? (std::isnan(theirs.number) ? std::isnan(mine.number) && std::signbit(mine.number) == std::signbit(theirs.number)
                                                        : std::memcmp(&theirs.number, &mine.number, sizeof(float)) == 0)
                           : std::string(mine.word, static_cast<std::size_t>(mine.wordLength)) == theirs.word;
