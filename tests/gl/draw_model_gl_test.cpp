@@ -5,8 +5,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "../unit/model_builder.h"
@@ -17,17 +15,9 @@
 
 namespace {
 
-// Writes an uncompressed 24-bit TGA of one colour.
-std::string writeSolidTga(const std::string& name, unsigned char r, unsigned char g, unsigned char b)
-{
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-    std::ofstream out(path, std::ios::binary);
-    const unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 24, 0};
-    out.write(reinterpret_cast<const char*>(header), sizeof header);
-    for (int i = 0; i < 4; ++i)
-        out << b << g << r; // stored blue first
-    return path.string();
-}
+// A map of one colour, white, and one of several: fixtures of the decoder's.
+const std::string WhiteMap = VANTOR_TGA_FIXTURES "/decodes.white_24_bits_2x2.tga";
+const std::string SomeMap = VANTOR_TGA_FIXTURES "/decodes.rle_32_bits_crossing_rows.tga";
 
 // A square filling the window, facing the light, with texture coordinates at its corners.
 void addScreenQuad(ModelBuilder& b, int material)
@@ -104,13 +94,12 @@ TEST_F(DrawModel, ListsSendEveryCornerWithItsNormalAndTexCoordAndEachEdgeOnceFro
 // is drawn with its own blending, depth writes, offset, texture and specular colour.
 TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
 {
-    const std::string map = writeSolidTga("vantor-gl-map.tga", 10, 20, 30);
     addScreenQuad(b, 0);
     addScreenQuad(b, 1);
     def(0).smoothEdges = 1;
-    setMap(def(0).diffuseMap, map);
-    setMap(def(0).specularMap, map);
-    setMap(def(0).ambientMap, map);
+    setMap(def(0).diffuseMap, SomeMap);
+    setMap(def(0).specularMap, SomeMap);
+    setMap(def(0).ambientMap, SomeMap);
     def(0).specular[0] = 0.5f;
     def(1).specular[0] = 0.25f;
     buildModel(b);
@@ -165,7 +154,6 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
 // specular pass adds at full strength whatever the material's alpha.
 TEST_F(DrawModel, BaseColourTransparencyAndTheSpecularMapAddUpOnScreen)
 {
-    const std::string white = writeSolidTga("vantor-gl-white.tga", 255, 255, 255);
     ModelBuilder models[3];
     Rgb seen[3];
     for (int i = 0; i < 3; ++i) {
@@ -175,7 +163,7 @@ TEST_F(DrawModel, BaseColourTransparencyAndTheSpecularMapAddUpOnScreen)
         std::fill_n(m.diffuse, 3, 0.5f);
         std::fill_n(m.specular, 3, 0.25f);
         m.transparency = i == 0 ? 1.0f : 0.5f;
-        setMap(m.specularMap, i == 2 ? white : "");
+        setMap(m.specularMap, i == 2 ? WhiteMap : "");
         buildModel(models[i]);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         drawModel(models[i].model);

@@ -168,8 +168,8 @@ TEST_F(Frame, TheTrackLiesOnTheSideItsCellsAre)
     EXPECT_EQ(count(TrackColour, {0, 0, 310, 60}, 3), 0);
 }
 
-// The text of each phase in its place, and after every frame: the projection and the camera's
-// view as they were, the stacks balanced, blending off and the last text item's line width.
+// The text of each phase in its place, and after every frame: the projection as it was, the
+// camera's view current, the stacks balanced, blending off and the last text item's line width.
 TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
 {
     const Rect digits = textBand(355, 445, 130, 245, 200), leftOfDigits = textBand(295, 350, 130, 245, 200),
@@ -196,10 +196,15 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
         EXPECT_EQ(width, lineWidth);
         glGetFloatv(GL_PROJECTION_MATRIX, after);
         EXPECT_TRUE(std::equal(projection, projection + 16, after)) << "the projection changed";
+        // The camera 40 behind the car along its heading and 9 above it, looking at it.
+        const Vec4& p = car.position;
+        const double h = car.orientation.y * M_PI / 180.0;
         glGetFloatv(GL_MODELVIEW_MATRIX, after);
-        applyCamera();
+        glLoadIdentity();
+        gluLookAt(p.x + 40 * std::sin(h), p.y + 9, p.z - 40 * std::cos(h), p.x, p.y, p.z, 0, 1, 0);
         glGetFloatv(GL_MODELVIEW_MATRIX, view);
-        EXPECT_TRUE(std::equal(view, view + 16, after)) << "the camera's view is not current";
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(after[i], view[i], 1e-3) << "the camera's view, entry " << i;
     };
     frameLeavesTheState(3.5f);
     EXPECT_TRUE(hasText(digits) && !hasText(leftOfDigits) && !hasText(rightOfDigits) && !hasText(clock)) << "3";
@@ -220,6 +225,7 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
     frameLeavesTheState(1.5f);
     EXPECT_TRUE(pixelsOf(winTime.x, winTime.y, winTime.width, winTime.height) == time) << "the time moved on";
     gameState.phase = RacePhase::Disqualified;
+    car.orientation.y = 30.0f;
     frameLeavesTheState(1.5f);
     EXPECT_TRUE(hasText(disqualified) && hasText(prompt) && !hasText(winTitle) && !hasText(clock));
 }

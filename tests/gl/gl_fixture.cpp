@@ -13,7 +13,6 @@ std::vector<ListCall> listCalls;
 bool mipmapBuildFails = false;
 GLuint textureOfFailedBuild = 0;
 long allocationsBeforeFailure = -1;
-const char* fakeRenderer = nullptr;
 
 extern "C" void __real_glCallList(GLuint list);
 extern "C" void __wrap_glCallList(GLuint list)
@@ -46,14 +45,6 @@ extern "C" GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLsiz
         return __real_gluBuild2DMipmaps(target, components, width, height, format, type, data);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, reinterpret_cast<GLint*>(&textureOfFailedBuild));
     return GLU_OUT_OF_MEMORY;
-}
-
-extern "C" const GLubyte* __real_glGetString(GLenum name);
-extern "C" const GLubyte* __wrap_glGetString(GLenum name)
-{
-    if (name == GL_RENDERER && fakeRenderer != nullptr)
-        return reinterpret_cast<const GLubyte*>(fakeRenderer);
-    return __real_glGetString(name);
 }
 
 namespace {

@@ -47,12 +47,10 @@ extern std::vector<ListCall> listCalls;
 
 // Faults as a machine out of memory gives them: GLU's next mipmap builds fail while the flag is
 // set (the texture then bound is noted), and the allocation through the global operator new after
-// allocationsBeforeFailure more fails, once (-1: none). fakeRenderer, when set, is the renderer's
-// name.
+// allocationsBeforeFailure more fails, once (-1: none).
 extern bool mipmapBuildFails;
 extern GLuint textureOfFailedBuild;
 extern long allocationsBeforeFailure;
-extern const char* fakeRenderer;
 
 class GlTest : public ::testing::Test {
 protected:

@@ -6,25 +6,24 @@
 
 #include "model_builder.h"
 #include "render/edge_lists.h"
-#include "render/normals.h"
 
 namespace {
 
-std::vector<EdgeNode*> edgesInDrawingOrder(EdgeNode* root)
-{
-    std::vector<EdgeNode*> edges;
-    forEachEdge(root, [&edges](EdgeNode& e) { edges.push_back(&e); });
-    return edges;
-}
-
-// Builds the trees of a hand-made model and hands back group g's edges; releases them at the end.
+// Builds the trees of a hand-made model and hands back group 0's edges in drawing order; releases
+// them at the end.
 class EdgeTrees : public ::testing::Test {
-protected: void TearDown() override { releaseEdgeTrees(b.model); }
-    std::vector<EdgeNode*> build(int g = 0)
+protected:
+    void TearDown() override { releaseEdgeTrees(b.model); }
+    std::vector<EdgeNode*> build()
     {
-        computeNormals(b.model);
         buildEdgeTrees(b.model);
-        return edgesInDrawingOrder(b.buffer().groups[g].edgeTree);
+        return inDrawingOrder();
+    }
+    std::vector<EdgeNode*> inDrawingOrder()
+    {
+        std::vector<EdgeNode*> edges;
+        forEachEdge(b.buffer().groups[0].edgeTree, [&edges](EdgeNode& e) { edges.push_back(&e); });
+        return edges;
     }
     ModelBuilder b;
 };
@@ -75,7 +74,7 @@ TEST_F(EdgeTrees, TheTreeKeepsTheShapeOfPlainInsertion)
     ASSERT_EQ(edges.size(), expected.size());
     for (std::size_t i = 0; i < edges.size(); ++i)
         ASSERT_EQ((static_cast<std::uint64_t>(edges[i]->hi) << 32) | static_cast<std::uint64_t>(edges[i]->lo), expected[i]) << i;
-    EXPECT_EQ(edgesInDrawingOrder(b.buffer().groups[0].edgeTree), edges) << "the walk leaves the tree as it was";
+    EXPECT_EQ(inDrawingOrder(), edges) << "the walk leaves the tree as it was";
 }
 
 TEST_F(EdgeTrees, AChainOfAHundredThousandEdgesBuildsWalksAndFreesWithoutRecursion)

@@ -126,13 +126,12 @@ TEST(TgaDecoder, EachFixtureLoadsOrFailsWithTheMessageItIsNamedFor)
         TextureImage image;
         bool ok = false;
         const std::string out = captureStdout([&] { ok = decodeTgaFile(path.c_str(), image); });
-        const std::string report = "done.\n-> Format of texture:    " +
-                                   std::string(name.find("rle") != name.npos ? "RLE Compressed." : "Uncompressed.") +
-                                   "\n-> Width of texture:     " + std::to_string(image.width) +
-                                   "\n-> Height of texture:    " + std::to_string(image.height) +
-                                   "\n-> Bitdepth of texture:  " + std::to_string(image.bitsPerPixel) + "\n";
+        char report[256];
+        std::snprintf(report, sizeof report, "done.\n-> Format of texture:    %s.\n-> Width of texture:     %d\n"
+                      "-> Height of texture:    %d\n-> Bitdepth of texture:  %d\n", name.find("rle") != name.npos ?
+                      "RLE Compressed" : "Uncompressed", image.width, image.height, image.bitsPerPixel);
         EXPECT_EQ(ok, kind == "decodes") << name;
-        EXPECT_EQ(out, "Loading texture " + path + ": " + (ok ? report : messages.at(kind)));
+        EXPECT_EQ(out, "Loading texture " + path + ": " + (ok ? std::string(report) : messages.at(kind)));
     }
 }
 
