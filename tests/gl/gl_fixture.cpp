@@ -105,12 +105,6 @@ int countNear(Rgb colour, int tolerance, int x, int y, int width, int height)
     return count;
 }
 
-Rgb centrePixel()
-{
-    const std::vector<unsigned char> p = pixelsOf(320, 240, 1, 1);
-    return {p[0], p[1], p[2]};
-}
-
 void GlTest::SetUp()
 {
     glViewport(0, 0, 640, 480);

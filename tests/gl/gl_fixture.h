@@ -8,16 +8,14 @@
 
 #include <vector>
 
-// One vertex as the feedback buffer reports it.
+// One vertex as the feedback buffer reports it: window position, colour and texture coordinate.
 struct FedVertex {
-    float x, y, z;
-    float r, g, b, a;
-    float s, t, p, q;
+    float x, y, z, r, g, b, a, s, t, p, q;
 };
 
-// One primitive: a polygon, a line or a point, with its vertices.
+// One primitive: GL_POLYGON_TOKEN, GL_LINE_TOKEN (resets included) or GL_POINT_TOKEN, with its vertices.
 struct FedPrimitive {
-    GLenum kind; // GL_POLYGON_TOKEN, GL_LINE_TOKEN (resets included) or GL_POINT_TOKEN
+    GLenum kind;
     std::vector<FedVertex> vertices;
 };
 
@@ -28,7 +26,6 @@ std::vector<FedPrimitive> feedbackOf(GLuint list);
 struct Rgb {
     int r, g, b;
 };
-Rgb centrePixel();
 // The rectangle's pixels, RGB rows from the bottom; and the number near the colour, every channel
 // within the tolerance.
 std::vector<unsigned char> pixelsOf(int x, int y, int width, int height);

@@ -11,21 +11,8 @@
 
 namespace {
 
-std::vector<Played> race(const std::string& script)
-{
-    startFreshGame();
-    const auto run = play(countdown() + script);
-    return {run.begin() + CountdownFrames, run.end()};
-}
-
 // (Every frame turning and moving along the heading, and driving off the track's side: the race
 // end-to-end test, through vantor-sim.)
-TEST(Car, WAndSTogetherCancel)
-{
-    for (const Played& f : race(frames(20, 16, "ws")))
-        EXPECT_TRUE(f.car.velocity.z == 0.0f && f.car.position.z == 4.0f);
-}
-
 TEST(Car, ADrivingChangeThatWouldReachItsBoundIsDroppedWhole)
 {
     startFreshGame();
@@ -53,6 +40,10 @@ TEST(Car, ADrivingChangeThatWouldReachItsBoundIsDroppedWhole)
         }
         *limit.key = false;
     }
+    input.forwardHeld = input.backwardHeld = true;
+    car.velocity.z = 0.0f;
+    applyDrivingInput();
+    EXPECT_EQ(car.velocity.z, 0.0f) << "w and s together cancel";
 }
 
 TEST(Car, GravityAlwaysFrictionOnlyOnTheGroundAndNeitherWhileAttached)
@@ -89,13 +80,9 @@ TEST(Car, FallingOntoAGapDisqualifiesInThatFrame)
     EXPECT_TRUE(car.position.y == 1.0f && gameState.phase == RacePhase::Disqualified);
 }
 
-double distanceTo(const Vec4& p) { return std::hypot(p.x - car.position.x, p.y - car.position.y, p.z - car.position.z); }
-
 TEST(Grapple, AttachesToTheClosestPointStrictlyWithinReach)
 {
     startFreshGame();
-    for (int slot = 0; slot < GrapplePointCount; ++slot)
-        EXPECT_GT(distanceTo(grapplePoints[slot].position), 750.0) << "every point is out of reach at the start";
     // Slot 0 hangs at (-2, 100, 2350): standing at height 100 puts it straight ahead.
     for (auto [away, attaches] : {std::pair{750.0f, false}, {749.99f, true}}) {
         car.position = {-2.0f, 100.0f, 2350.0f - away, 1.0f};

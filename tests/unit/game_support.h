@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "game/camera.h"
 #include "game/frame.h"
 #include "game/input.h"
 #include "game/race_flow.h"

@@ -62,8 +62,8 @@ struct ReadModel {
 // The count lines that end every OBJ read.
 inline std::string objCounts(int vertices, int normals, int texCoords, int triangles, int quads)
 {
-    return "-> Number of vertices:   " + std::to_string(vertices) + "\n-> Number of normals:    " +
-           std::to_string(normals) + "\n-> Number of tex coords: " + std::to_string(texCoords) +
-           "\n-> Number of triangles:  " + std::to_string(triangles) + "\n-> Number of quads:      " +
-           std::to_string(quads) + "\n";
+    char text[256];
+    std::snprintf(text, sizeof text, "-> Number of vertices:   %d\n-> Number of normals:    %d\n-> Number of tex coords: %d\n"
+                  "-> Number of triangles:  %d\n-> Number of quads:      %d\n", vertices, normals, texCoords, triangles, quads);
+    return text;
 }
