@@ -103,7 +103,7 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
     def(0).specular[0] = 0.5f;
     def(1).specular[0] = 0.25f;
     buildModel(b);
-    const Material &m0 = b.model.materials[0], &m1 = b.model.materials[1];
+    const Material m0 = b.model.materials[0], m1 = b.model.materials[1]; // copies: the unload clears them
     for (bool edgeLists : {true, false}) {
         b.model.useEdgeLists = edgeLists;
         listCalls.clear();
@@ -145,9 +145,8 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
     }
     EXPECT_TRUE(m0.diffuseTexture.textureId != m0.specularTexture.textureId) << "each map gets its own texture";
     unloadModel(b.model);
-    EXPECT_FALSE(glIsList(m0.faceList) || glIsList(m0.edgeList) || glIsList(m1.faceList) ||
-                 glIsTexture(m0.diffuseTexture.textureId) || glIsTexture(m0.specularTexture.textureId));
-    unloadModel(b.model); // a second unload finds nothing left to delete
+    for (GLuint texture : {m0.diffuseTexture.textureId, m0.specularTexture.textureId, m0.ambientTexture.textureId})
+        EXPECT_FALSE(glIsTexture(texture) || glIsList(m0.faceList) || glIsList(m0.edgeList) || glIsList(m1.faceList));
 }
 
 // Grey; grey and half transparent; the same with a white specular map and Ks 0.25, which the
@@ -171,6 +170,8 @@ TEST_F(DrawModel, BaseColourTransparencyAndTheSpecularMapAddUpOnScreen)
         seen[i] = {centre[0], centre[1], centre[2]};
         glDisable(GL_BLEND);
     }
+    unloadModel(models[0].model);
+    EXPECT_TRUE(glIsList(models[1].model.materials[0].faceList)) << "unloading one model leaves the next one's list";
     EXPECT_TRUE(std::abs(seen[0].r - 128) <= 2 && seen[0].r == seen[0].g) << "lit grey, no highlight: " << seen[0].r;
     EXPECT_NEAR(seen[1].r, 64, 2) << "half transparent over black";
     EXPECT_NEAR(seen[2].r - seen[1].r, 64, 3) << "the specular map adds Ks at full strength";
