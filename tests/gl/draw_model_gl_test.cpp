@@ -131,7 +131,7 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
             EXPECT_TRUE(c.list == p.list && c.depthWrite == p.depthWrite && c.lighting == p.lighting &&
                         c.texturing == p.texturing && c.blendDestination == p.blendDestination &&
                         c.polygonMode == p.polygonMode && static_cast<GLuint>(c.texture) == p.texture &&
-                        c.offsetUnits == p.offsetUnits && c.specular[0] == p.specular)
+                        c.offsetUnits == p.offsetUnits && c.specular[0] == p.specular && c.ambient[0] == (i < 2 || i == 4))
                 << "pass " << i << (edgeLists ? " with" : " without") << " edge lists";
         }
         // Left on for the caller to switch off: blending, texturing and the offsets; the rest put back.

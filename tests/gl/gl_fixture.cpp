@@ -13,6 +13,7 @@ std::vector<ListCall> listCalls;
 bool mipmapBuildFails = false;
 GLuint textureOfFailedBuild = 0;
 long allocationsBeforeFailure = -1;
+long liveAllocations = 0;
 
 extern "C" void __real_glCallList(GLuint list);
 extern "C" void __wrap_glCallList(GLuint list)
@@ -31,6 +32,7 @@ extern "C" void __wrap_glCallList(GLuint list)
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &c.texture);
         glGetFloatv(GL_POLYGON_OFFSET_UNITS, &c.offsetUnits);
         glGetMaterialfv(GL_FRONT, GL_SPECULAR, c.specular);
+        glGetMaterialfv(GL_FRONT, GL_AMBIENT, c.ambient);
     }
     __real_glCallList(list);
 }
@@ -52,6 +54,7 @@ void* allocate(std::size_t size)
 {
     if (allocationsBeforeFailure >= 0 && allocationsBeforeFailure-- == 0)
         return nullptr;
+    ++liveAllocations;
     return std::malloc(size == 0 ? 1 : size);
 }
 } // namespace
@@ -64,8 +67,8 @@ void* operator new(std::size_t size)
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 // Kept out of line, where the compiler would otherwise see a new paired with a free.
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { liveAllocations -= p != nullptr, std::free(p); }
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { liveAllocations -= p != nullptr, std::free(p); }
 
 std::vector<FedPrimitive> feedbackOf(GLuint list)
 {

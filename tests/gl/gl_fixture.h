@@ -37,7 +37,7 @@ struct ListCall {
     float m[16]; // the modelview matrix, column by column
     GLboolean depthWrite, lighting, texturing;
     GLint blendDestination, polygonMode, texture;
-    float offsetUnits, specular[4]; // the material's specular colour
+    float offsetUnits, specular[4], ambient[4]; // the material's specular and ambient colours
 };
 extern bool recordListCalls;
 extern std::vector<ListCall> listCalls;
@@ -48,6 +48,7 @@ extern std::vector<ListCall> listCalls;
 extern bool mipmapBuildFails;
 extern GLuint textureOfFailedBuild;
 extern long allocationsBeforeFailure;
+extern long liveAllocations; // made through the global operator new and not yet deleted
 
 class GlTest : public ::testing::Test {
 protected:

@@ -97,12 +97,16 @@ TEST_F(InSceneFolder, RunningOutOfMemoryAnywhereInALoadThrowsNothing)
     for (long failing = 0;; ++failing) {
         Model model;
         bool allSucceeded = false;
+        long leftAllocated = 0;
         captureStdout([&] {
             allocationsBeforeFailure = failing;
+            leftAllocated = -liveAllocations;
             loadModel(model, "model_car.obj", 0.2f); // inside the view, so no line is clipped
+            leftAllocated += liveAllocations;
             allSucceeded = allocationsBeforeFailure >= 0;
             allocationsBeforeFailure = -1;
         });
+        EXPECT_LE(leftAllocated, 1) << "only the materials stay allocated";
         ASSERT_EQ(model.loadBuffer, nullptr);
         if (model.materialCount == 0)
             continue; // no buffer or no materials: the model draws nothing

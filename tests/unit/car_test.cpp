@@ -50,21 +50,16 @@ TEST(Car, GravityAlwaysFrictionOnlyOnTheGroundAndNeitherWhileAttached)
 {
     startFreshGame();
     gameState.frameDeltaMs = 16;
-    const struct {
-        float y;
-        bool attached;
-        Vec4 velocity, expected;
-    } cases[] = {
-        {5.0f, false, {0.1f, 0.0f, 0.5f, 1}, {0.1f, -0.0048f, 0.5f, 1}},         // in the air: gravity only
-        {1.0f, false, {0.001f, 0.0f, -0.5f, 1}, {0.0f, -0.0016f, -0.4968f, 1}}, // on the ground: friction too
-        {1.0f, true, {0.1f, 0.2f, 0.5f, 1}, {0.1f, 0.2f, 0.5f, 1}},             // held by the beam: neither
-    };
-    for (const auto& c : cases) {
-        car = {{0.0f, c.y, 0.0f, 1.0f}, {}, c.velocity, -0.3f, c.attached, {}};
+    // In the air: gravity only; on the ground: friction too; held by the beam: neither.
+    const std::tuple<float, bool, Vec4, Vec4> cases[] = {{5.0f, false, {0.1f, 0.0f, 0.5f, 1}, {0.1f, -0.0048f, 0.5f, 1}},
+                                                         {1.0f, false, {0.001f, 0.0f, -0.5f, 1}, {0.0f, -0.0016f, -0.4968f, 1}},
+                                                         {1.0f, true, {0.1f, 0.2f, 0.5f, 1}, {0.1f, 0.2f, 0.5f, 1}}};
+    for (const auto& [y, attached, velocity, expected] : cases) {
+        car = {{0.0f, y, 0.0f, 1.0f}, {}, velocity, -0.3f, attached, {}};
         applyGravityAndFriction();
-        EXPECT_TRUE(std::abs(car.velocity.x - c.expected.x) < 1e-7 && std::abs(car.velocity.y - c.expected.y) < 1e-7 &&
-                    std::abs(car.velocity.z - c.expected.z) < 1e-7 && std::abs(car.steer + 0.3f - 0.056f) < 1e-7)
-            << c.y << " " << c.attached << ": the steering springs back in every case";
+        EXPECT_TRUE(std::abs(car.velocity.x - expected.x) < 1e-7 && std::abs(car.velocity.y - expected.y) < 1e-7 &&
+                    std::abs(car.velocity.z - expected.z) < 1e-7 && std::abs(car.steer + 0.3f - 0.056f) < 1e-7)
+            << y << " " << attached << ": the steering springs back in every case";
     }
 }
 

@@ -110,7 +110,8 @@ TEST(ObjReader, EachFixtureReadsAsItsExpectedLinesSay)
                 read.model.scale = std::stof(line.substr(9));
         }
         const std::string console = captureStdout([&] { EXPECT_TRUE(readObjFile(read.model, name.c_str())); });
-        std::istringstream lines(console + report(read.model));
+        const std::string whole = console + report(read.model);
+        std::istringstream lines(whole);
         std::vector<std::string> got;
         for (std::string line; std::getline(lines, line);)
             got.push_back(line);
@@ -118,7 +119,7 @@ TEST(ObjReader, EachFixtureReadsAsItsExpectedLinesSay)
         for (const std::string& line : expected) {
             at = std::find(at, got.end(), line);
             if (at == got.end()) {
-                ADD_FAILURE() << name << ": no line \"" << line << "\" where expected in:\n" << console + report(read.model);
+                ADD_FAILURE() << name << ": no line \"" << line << "\" where expected in:\n" << whole;
                 break;
             }
         }
