@@ -25,4 +25,4 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
-GAME_PACKAGES=(build-essential cmake freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri)
+GAME_PACKAGES=(build-essential cmake freeglut3-dev libglu1-mesa-dev libgl-dev libgl1-mesa-dri libstb-dev)

@@ -69,13 +69,17 @@ shot() {
     if [ -n "${E2E_PICTURES:-}" ]; then mkdir -p "$E2E_PICTURES" && cp "$scratch/$1.ppm" "$E2E_PICTURES/"; fi
 }
 
-# The number of pixels of picture NAME inside the rectangle X Y W H (window pixels, y down) whose
-# every channel is within TOLERANCE of R G B.
-count_near() {
-    local name=$1 r=$2 g=$3 b=$4 tolerance=$5 x=$6 y=$7 w=$8 h=$9
+# The number of pixels of picture NAME inside the rectangle X Y W H (window pixels, y down) for
+# which the awk condition on r, g and b holds.
+count_where() {
+    local name=$1 x=$2 y=$3 w=$4 h=$5
     convert "$scratch/$name.ppm" -crop "${w}x${h}+${x}+${y}" +repage -depth 8 txt:- |
-        awk -F'[(),]' -v r="$r" -v g="$g" -v b="$b" -v t="$tolerance" '
-            function near(a, c) { return a - c <= t && c - a <= t }
-            NR > 1 && near($3, r) && near($4, g) && near($5, b) { n++ }
-            END { print n + 0 }'
+        awk -F'[(),]' "NR > 1 { r = \$3; g = \$4; b = \$5; if ($6) n++ } END { print n + 0 }"
+}
+
+# The number of pixels of picture NAME inside the rectangle X Y W H whose every channel is within
+# TOLERANCE of R G B.
+count_near() {
+    local t=$5
+    count_where "$1" "$6" "$7" "$8" "$9" "r - $2 <= $t && $2 - r <= $t && g - $3 <= $t && $3 - g <= $t && b - $4 <= $t && $4 - b <= $t"
 }

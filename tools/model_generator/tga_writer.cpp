@@ -2,6 +2,7 @@
 #include "tga_writer.h"
 
 #include <array>
+#include <cstdint>
 #include <stdexcept>
 #include <vector>
 
@@ -14,9 +15,6 @@ constexpr int MaxPacketPixels = 128;
 constexpr unsigned char AlphaBits = 8; // descriptor bits 0-3 of a 32-bit image; origin bottom left
 
 using Pixel = std::array<unsigned char, 4>;
-
-// TGA stores blue first.
-Pixel filePixel(const Color& c) { return {toByte(c.b), toByte(c.g), toByte(c.r), 255}; }
 
 void appendPixel(std::string& out, const Pixel& p, int bytesPerPixel)
 {
@@ -51,27 +49,31 @@ void appendRunLengthRow(std::string& out, const std::vector<Pixel>& row, int byt
 
 } // namespace
 
-std::string encodeTga(const Image& image, int bitsPerPixel, TgaPacking packing)
+std::string encodeTga(const std::vector<std::uint8_t>& rgba, int width, int height, int bitsPerPixel, TgaPacking packing)
 {
     if (bitsPerPixel != 24 && bitsPerPixel != 32)
         throw std::invalid_argument("a TGA texture has 24 or 32 bits per pixel");
-    if (image.width() < 1 || image.width() > 65535 || image.height() < 1 || image.height() > 65535)
+    if (width < 1 || width > 65535 || height < 1 || height > 65535 ||
+        rgba.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)
         throw std::invalid_argument("a TGA picture is 1 to 65535 pixels on each side");
     const int bytesPerPixel = bitsPerPixel / 8;
 
     std::string out(HeaderSize, '\0');
     out[2] = static_cast<char>(packing == TgaPacking::RunLength ? RunLengthType : UncompressedType);
-    out[12] = static_cast<char>(image.width() & 0xFF);
-    out[13] = static_cast<char>(image.width() >> 8);
-    out[14] = static_cast<char>(image.height() & 0xFF);
-    out[15] = static_cast<char>(image.height() >> 8);
+    out[12] = static_cast<char>(width & 0xFF);
+    out[13] = static_cast<char>(width >> 8);
+    out[14] = static_cast<char>(height & 0xFF);
+    out[15] = static_cast<char>(height >> 8);
     out[16] = static_cast<char>(bitsPerPixel);
     out[17] = static_cast<char>(bitsPerPixel == 32 ? AlphaBits : 0);
 
-    for (int y = 0; y < image.height(); ++y) {
-        std::vector<Pixel> row;
-        for (int x = 0; x < image.width(); ++x)
-            row.push_back(filePixel(image.at(x, y)));
+    std::vector<Pixel> row(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+        // TGA stores blue first.
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            row[static_cast<std::size_t>(x)] = {p[2], p[1], p[0], p[3]};
+        }
         if (packing == TgaPacking::RunLength) {
             appendRunLengthRow(out, row, bytesPerPixel);
         } else {
@@ -80,4 +82,17 @@ std::string encodeTga(const Image& image, int bitsPerPixel, TgaPacking packing)
         }
     }
     return out;
+}
+
+std::string encodeTga(const Image& image, int bitsPerPixel, TgaPacking packing)
+{
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(static_cast<std::size_t>(image.width()) * static_cast<std::size_t>(image.height()) * 4);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const Color& c = image.at(x, y);
+            rgba.insert(rgba.end(), {toByte(c.r), toByte(c.g), toByte(c.b), 255});
+        }
+    }
+    return encodeTga(rgba, image.width(), image.height(), bitsPerPixel, packing);
 }
