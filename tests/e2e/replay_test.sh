@@ -5,7 +5,7 @@
 . "$(dirname "$0")/lib.sh"
 
 cp "$2"/* "$scratch/"
-grep -v '^#' "$3" | grep . | head -n 420 >"$scratch/run.txt"
+awk '!/^#/ && NF && n++ < 420' "$3" >"$scratch/run.txt" # one process: a pipe cut short would fail the test
 start_x
 # A client turned away while the server was still settling is started again.
 for launch in 1 2 3; do
