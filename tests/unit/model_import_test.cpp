@@ -153,11 +153,11 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
         return bytes;
     };
     int w = 0, h = 0, bits = 0;
-    auto paint = decoded("rust_paint.tga", w, h, bits);
+    auto paint = decoded("model_rust_paint.tga", w, h, bits);
     EXPECT_TRUE(w == 256 && h == 256 && bits == 32 && paint[0] == 255 && paint[1] == 0 && std::abs(paint[3] - 128) <= 1);
-    auto glow = decoded("glow.tga", w, h, bits);
+    auto glow = decoded("model_glow.tga", w, h, bits);
     EXPECT_TRUE(w == 32 && h == 32 && bits == 24 && std::abs(glow[0] - 128) <= 2);
-    auto sign = decoded("sign.tga", w, h, bits);
+    auto sign = decoded("model_sign.tga", w, h, bits);
     EXPECT_TRUE(w == 2 && h == 2 && bits == 24);
     EXPECT_EQ(std::vector<unsigned char>(sign.begin() + 6, sign.begin() + 9), (std::vector<unsigned char>{0, 255, 0}))
         << "the top left pixel, on the top row, last";

@@ -199,7 +199,8 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
                 ConvertedTexture texture;
                 if (!convertTexture(file, options.maxTexture, texture, error))
                     return false;
-                at->second = textureNames.make(file.stem().string()) + ".tga";
+                // Named after the model too, so that models sharing the data folder keep theirs.
+                at->second = textureNames.make(options.name + "_" + file.stem().string()) + ".tga";
                 out.files.emplace_back(at->second, texture.bytes);
                 textureChanges.push_back("texture " + maps[key] + " written as " + at->second + ", " + std::to_string(texture.bitsPerPixel) +
                                   "-bit" + (texture.runLength ? " run-length" : "") +
@@ -237,6 +238,7 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
                            plural(triangles, "triangle", "triangles"));
     note(concaveQuads, "split " + plural(concaveQuads, "concave quad", "concave quads") + " into two triangles each");
     note(model.badFaces, "dropped " + plural(model.badFaces, "face", "faces") + " naming elements that are not there");
+    note(model.hugeFaces, "dropped " + plural(model.hugeFaces, "face", "faces") + " of more than " + std::to_string(MaxPolygonCorners) + " corners");
     note(partialSets, plural(partialSets, "face", "faces") + " with texture coordinates or normals at only some corners kept without them");
     note(model.vertexColours, "dropped the colours of " + plural(model.vertexColours, "vertex", "vertices"));
     note(model.linesAndPoints, "dropped " + plural(model.linesAndPoints, "line or point element", "line and point elements"));

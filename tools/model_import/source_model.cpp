@@ -187,6 +187,8 @@ bool readSourceModel(const fs::path& objPath, SourceModel& model, std::string& e
             }
             if (bad || polygon.corners.size() < 3)
                 ++model.badFaces;
+            else if (polygon.corners.size() > MaxPolygonCorners)
+                ++model.hugeFaces;
             else
                 model.polygons.push_back(polygon);
         } else if (key == "usemtl") {

@@ -21,6 +21,10 @@ struct SourcePolygon {
     std::string material; // the name of the last "usemtl"; empty before the first
 };
 
+// The most corners of a polygon that is kept: splitting one into triangles takes time that grows
+// with the cube of its corners.
+constexpr std::size_t MaxPolygonCorners = 1000;
+
 // A texture map line: the file named after its options, as written.
 struct SourceMap {
     std::string key;         // map_Kd, map_Ks, map_Ka or map_Ke
@@ -43,8 +47,9 @@ struct SourceModel {
     std::vector<SourcePolygon> polygons;
     std::vector<SourceMaterial> materials; // in the order the libraries define them
     // What was read and is not kept: vertex colours; line and point elements; object, group and
-    // smoothing-group lines; lines of other kinds; faces naming elements not read so far.
-    int vertexColours = 0, linesAndPoints = 0, groupingLines = 0, otherLines = 0, badFaces = 0;
+    // smoothing-group lines; lines of other kinds; faces naming elements not read so far, and
+    // faces of more than MaxPolygonCorners corners.
+    int vertexColours = 0, linesAndPoints = 0, groupingLines = 0, otherLines = 0, badFaces = 0, hugeFaces = 0;
 };
 
 // Reads the OBJ file and the libraries it names, relative to its folder. False with a message in

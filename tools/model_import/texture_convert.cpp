@@ -25,6 +25,12 @@ int powerOfTwoSide(int length, int maxSide)
 bool convertTexture(const std::filesystem::path& file, int maxSide, ConvertedTexture& texture, std::string& error)
 {
     int width = 0, height = 0, channels = 0;
+    // A picture is looked at before it is decoded: a huge one would take gigabytes to scale down.
+    if (stbi_info(file.c_str(), &width, &height, &channels) && static_cast<long long>(width) * height > MaxSourcePixels) {
+        error = "the texture " + file.string() + " is " + std::to_string(width) + "x" + std::to_string(height) +
+                " pixels; at most " + std::to_string(MaxSourcePixels) + " are read";
+        return false;
+    }
     const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(stbi_load(file.c_str(), &width, &height, &channels, 4),
                                                            stbi_image_free);
     if (!pixels) {

@@ -13,6 +13,9 @@ struct ConvertedTexture {
     bool runLength = false;              // when that is the smaller file
 };
 
+// The most pixels a picture may have: 8192 x 8192, 256 MB decoded.
+constexpr long long MaxSourcePixels = 8192LL * 8192;
+
 // The power of two nearest to a side of the given length, at most maxSide.
 int powerOfTwoSide(int length, int maxSide);
 
