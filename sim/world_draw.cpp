@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr Vec3 skyColor = {0.3f, 0.71f, 1.0f};
-constexpr Vec3 trackColor = {0.843f, 0.843f, 0.843f};
 constexpr Vec3 beamColor = {0.0f, 1.0f, 0.0f};
 
 constexpr double SkyRadius = 10000.0;

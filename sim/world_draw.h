@@ -2,6 +2,12 @@
 // track blocks, the tail lights and the grapple beam.
 #pragma once
 
+#include "sim/vector_math.h"
+
+// The glowing colours of the sky sphere and the track blocks (the model viewer shows them too).
+constexpr Vec3 skyColor = {0.3f, 0.71f, 1.0f};
+constexpr Vec3 trackColor = {0.843f, 0.843f, 0.843f};
+
 // Draws the scene with the current modelview matrix; leaves the matrix stack as it found it and
 // blending off.
 void drawWorld();

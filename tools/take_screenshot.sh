@@ -16,33 +16,10 @@ esac
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release --target vantor-replay -j"$(nproc)"
 
-scratch=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-# Xvfb picks a free display itself and writes its number once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$scratch/display" ] && break
-    sleep 0.1
-done
-if [ ! -s "$scratch/display" ]; then
-    echo "Xvfb did not start:" >&2
-    cat "$scratch/xvfb.log" >&2
-    exit 1
-fi
-display=":$(head -n 1 "$scratch/display")"
+. tools/private_display.sh
 
 # The game reads its models from its working folder, as ./play.sh starts it.
-if ! (cd data && DISPLAY=$display LIBGL_ALWAYS_SOFTWARE=1 ../build/release/vantor-replay \
+if ! (cd data && ../build/release/vantor-replay \
         --shot "$frame" "$scratch/shot.ppm" ../tests/scripts/winning_run.txt) >"$scratch/replay.log" 2>&1 ||
     [ ! -s "$scratch/shot.ppm" ]; then
     cat "$scratch/replay.log" >&2

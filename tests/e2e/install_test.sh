@@ -9,7 +9,7 @@ build=$1 data=$2
 cmake --install "$build" --prefix "$scratch/first" >"$scratch/install.log" || fail "$(cat "$scratch/install.log")"
 mv "$scratch/first" "$scratch/moved"
 prefix=$scratch/moved
-for program in "$3/vantor-sprint" "$3/vantor-model-check" "$3/vantor-model-import" "$4/vantor-sprint"; do
+for program in "$3/vantor-sprint" "$3/vantor-model-check" "$3/vantor-model-import" "$3/vantor-model-view" "$4/vantor-sprint"; do
     [ -x "$prefix/$program" ] || fail "$program is not installed as a program"
 done
 diff -r "$data" "$prefix/$5" >&2 || fail "the models are not installed as shipped"

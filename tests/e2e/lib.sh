@@ -37,13 +37,15 @@ start_x() {
     export DISPLAY=":$(head -n 1 "$scratch/display")"
 }
 
-# Starts PROGRAM in FOLDER, its output in $scratch/out and $scratch/err, and sets `window` to the id
-# of its visible window titled "Vantor Sprint". A client turned away while the server was still
-# settling is started again.
+# Starts PROGRAM in FOLDER with the ARGUMENTS, its output in $scratch/out and $scratch/err, and sets
+# `window` to the id of its visible window titled $window_title. A client turned away while the
+# server was still settling is started again.
+window_title="Vantor Sprint"
 start_game() {
     local program=$1 folder=$2 launch
+    shift 2
     for launch in 1 2 3; do
-        (cd "$folder" && LIBGL_ALWAYS_SOFTWARE=1 exec "$program" >"$scratch/out" 2>"$scratch/err") &
+        (cd "$folder" && LIBGL_ALWAYS_SOFTWARE=1 exec "$program" "$@" >"$scratch/out" 2>"$scratch/err") &
         pids+=($!)
         game=$!
         window=
@@ -54,7 +56,7 @@ start_game() {
     fail "no game window; its standard error: $(cat "$scratch/err")"
 }
 window_or_exit() {
-    window=$(xdotool search --onlyvisible --name '^Vantor Sprint$' 2>/dev/null | head -n 1) || true
+    window=$(xdotool search --onlyvisible --name "^$window_title\$" 2>/dev/null | head -n 1) || true
     [ -n "$window" ] || ! kill -0 "$game" 2>/dev/null
 }
 

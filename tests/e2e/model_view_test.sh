@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# vantor-model-view as a modder uses it: a picture of a shipped model written with --shot; a window
+# that shows an edited material after `r` and a track block after `g`; a missing file that leaves
+# the window open on an empty scene. Usage: model_view_test.sh VIEWER DATA
+. "$(dirname "$0")/lib.sh"
+viewer=$1 data=$2
+window_title="Vantor Sprint model viewer"
+sky='r == 76 && g == 181 && b == 255'
+magenta='r > 150 && g < 110 && b > 100'
+# The edges' strong magenta ambient with a green diffuse on top: a pale yellow, green over blue.
+greened='g > 200 && b < g - 20'
+grey='r > 200 && r == g && g == b'
+
+# Pictures are probed at a quarter of their size, every fourth pixel of every fourth row: whole
+# frames read as text are slow.
+small() { convert "$scratch/$1.ppm" -sample 25% "$scratch/$1.ppm"; }
+whole="0 0 160 120"
+
+start_x
+mkdir "$scratch/models"
+cp "$data"/model_grapple_point.* "$data"/grapple_*.tga "$scratch/models/"
+
+# The shipped grapple point, by the game's loader and drawing: its magenta faces in front of the
+# sky, filling part of the picture and leaving the rest.
+(cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$viewer" models/model_grapple_point.obj --shot point.png --yaw 200 \
+    >"$scratch/shot.out" 2>&1) || fail "--shot failed: $(cat "$scratch/shot.out")"
+grep -qx "Completed loading model model_grapple_point.obj." "$scratch/shot.out" ||
+    fail "no loader lines: $(cat "$scratch/shot.out")"
+convert "$scratch/point.png" "$scratch/point.ppm" && small point
+[ "$(count_where point $whole "$magenta")" -gt 600 ] || fail "the grapple point's magenta is missing"
+[ "$(count_where point $whole "$sky")" -gt 6000 ] || fail "the model hides the sky"
+
+# The same model in a window; its edge material turned green on disk shows after a reload.
+start_game "$viewer" "$scratch" models/model_grapple_point.obj
+shows_point() { shot before && small before && [ "$(count_where before $whole "$magenta")" -gt 600 ]; }
+wait_for 15 shows_point || fail "the window does not show the model"
+[ "$(count_where before $whole "$greened")" -eq 0 ] || fail "green before the edit"
+sed -i 's/^Kd 1 0.16 0.72$/Kd 0.1 0.9 0.1/' "$scratch/models/model_grapple_point.mtl"
+xdotool windowfocus "$window" key r
+turned_green() { shot reloaded && small reloaded && [ "$(count_where reloaded $whole "$greened")" -gt 300 ]; }
+wait_for 15 turned_green || fail "the edited colour did not show after r"
+[ "$(grep -c '^Completed loading model' "$scratch/out")" -eq 2 ] || fail "r did not load the files again"
+xdotool windowfocus "$window" key g
+has_block() { shot block && small block && [ "$(count_where block $whole "$grey")" -gt 60 ]; }
+wait_for 15 has_block || fail "no track block after g"
+xdotool windowfocus "$window" key Escape
+wait_for 15 bash -c "! kill -0 $game 2>/dev/null" || fail "Esc did not quit"
+wait "$game" || fail "the viewer quit with status $?"
+
+# A file that is not there: the loader's line, and the window stays open on the sky alone.
+start_game "$viewer" "$scratch" models/no_such_model.obj
+grep -qx "Loading model no_such_model.obj: error, file not found!" "$scratch/out" ||
+    fail "no loader line for the missing file: $(cat "$scratch/out")"
+xdotool windowfocus "$window" key r
+sleep 1
+kill -0 "$game" 2>/dev/null || fail "the viewer ended without its model: $(cat "$scratch/err")"
+shot empty && small empty
+[ "$(count_where empty $whole "!($sky)")" -eq 0 ] || fail "the empty scene shows more than sky"
+echo PASS
