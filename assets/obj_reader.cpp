@@ -209,14 +209,10 @@ void storeFace(ObjReadState& state, const LinePattern& form, const ScannedField*
     if (state.currentMaterial == -1)
         state.currentMaterial = state.model.materialCount;
     const int stride = 1 + (form.texCoords ? 1 : 0) + (form.normals ? 1 : 0);
-    Face face;
+    Face face{};
     std::fill(std::begin(face.v), std::end(face.v), -1);
     std::fill(std::begin(face.vt), std::end(face.vt), -1);
     std::fill(std::begin(face.vn), std::end(face.vn), -1);
-    face.faceNormal = {0.0f, 0.0f, 0.0f};
-    face.hasNormals = 0;
-    face.normalsAveraged = 0;
-    face.next = nullptr;
 
     if (!resolveIndexSet(fields, stride, form.corners, buffer.vertexCount, face.v)) {
         ++diagnostics.facesDropped;

@@ -2,8 +2,6 @@
 // buffer handed to OpenGL.
 #include "assets/tga_decoder.h"
 
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,10 +23,6 @@ long long remainingBytes(std::FILE* file)
     const long position = std::ftell(file);
     if (position < 0)
         return -1;
-    struct stat status;
-    const int descriptor = fileno(file);
-    if (descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode))
-        return static_cast<long long>(status.st_size) - position;
     if (std::fseek(file, 0, SEEK_END) != 0)
         return -1;
     const long end = std::ftell(file);

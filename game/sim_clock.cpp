@@ -8,43 +8,39 @@ namespace {
 
 // Reset by installSimClock; lives for the process. The time is kept in 64 bits so timers stay in
 // order however long a run lasts; readers see it wrapped to 32 bits, as GLUT's counter wraps.
-long long nowMs = 0;
-unsigned long long timersArmed = 0;
-std::vector<SimClockTimer> pending;
+SimClockState state;
 
-int simElapsedMs() { return static_cast<int>(static_cast<unsigned int>(nowMs)); }
+int simElapsedMs() { return static_cast<int>(static_cast<unsigned int>(state.nowMs)); }
 
 void simArmTimer(unsigned int delayMs, TimerCallback callback, int value)
 {
-    pending.push_back({nowMs + delayMs, timersArmed++, callback, value});
+    state.pending.push_back({state.nowMs + delayMs, state.timersArmed++, callback, value});
 }
 
 } // namespace
 
 void installSimClock()
 {
-    nowMs = 0;
-    timersArmed = 0;
-    pending.clear();
+    state = SimClockState{};
     activeClock = {simElapsedMs, simArmTimer};
 }
 
 int simClockNow() { return simElapsedMs(); }
 
-void simClockAdvance(int ms) { nowMs += ms; }
+void simClockAdvance(int ms) { state.nowMs += ms; }
 
 void simClockFireDue()
 {
     for (;;) {
-        auto next = std::min_element(pending.begin(), pending.end(),
+        auto next = std::min_element(state.pending.begin(), state.pending.end(),
                                      [](const SimClockTimer& a, const SimClockTimer& b) {
                                          return a.dueMs != b.dueMs ? a.dueMs < b.dueMs
                                                                    : a.armedOrder < b.armedOrder;
                                      });
-        if (next == pending.end() || next->dueMs > nowMs)
+        if (next == state.pending.end() || next->dueMs > state.nowMs)
             return;
         const SimClockTimer timer = *next;
-        pending.erase(next);
+        state.pending.erase(next);
         timer.callback(timer.value);
     }
 }
@@ -55,13 +51,11 @@ void simClockAdvanceAndFire(int ms)
     simClockFireDue();
 }
 
-int simClockPendingTimers() { return static_cast<int>(pending.size()); }
+int simClockPendingTimers() { return static_cast<int>(state.pending.size()); }
 
-SimClockState simClockSave() { return {nowMs, timersArmed, pending}; }
+SimClockState simClockSave() { return state; }
 
-void simClockRestore(const SimClockState& state)
+void simClockRestore(const SimClockState& saved)
 {
-    nowMs = state.nowMs;
-    timersArmed = state.timersArmed;
-    pending = state.pending; // reuses the vector's storage, so a search restoring often rarely allocates
+    state = saved; // reuses the vector's storage, so a search restoring often rarely allocates
 }

@@ -98,7 +98,7 @@ TEST_F(InSceneFolder, RunningOutOfMemoryAnywhereInALoadThrowsNothing)
         Model model;
         bool allSucceeded = false;
         long leftAllocated = 0;
-        captureStdout([&] {
+        const std::string console = captureStdout([&] {
             allocationsBeforeFailure = failing;
             leftAllocated = -liveAllocations;
             loadModel(model, "model_car.obj", 0.2f); // inside the view, so no line is clipped
@@ -107,6 +107,9 @@ TEST_F(InSceneFolder, RunningOutOfMemoryAnywhereInALoadThrowsNothing)
             allocationsBeforeFailure = -1;
         });
         EXPECT_LE(leftAllocated, 1) << "only the materials stay allocated";
+        if (failing == 0) {
+            EXPECT_EQ(console, "Loading model model_car.obj: error, unable to allocate memory!\n") << "the load buffer";
+        }
         ASSERT_EQ(model.loadBuffer, nullptr);
         if (model.materialCount == 0)
             continue; // no buffer or no materials: the model draws nothing

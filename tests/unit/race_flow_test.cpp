@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <tuple>
 
@@ -42,6 +43,9 @@ TEST(RaceFlow, OnlyReleasingSpaceOnTheEndScreenRestartsAndHeldKeysDriveTheNewRac
     // restarts only when it is let go: the held-keys end-to-end test.)
     EXPECT_EQ(play("16 w space\n").back().phase, RacePhase::Racing);
     EXPECT_EQ(play("16 w\n" + frames(300, 16, "s") + "16 - space\n" + frames(100, 16, "-") + "16 - space\n").back().countdown, 2);
+    startFreshGame(); // nor before the first race has ended, not even on its end screen later
+    EXPECT_EQ(play(frames(100, 16, "-") + "16 - space\n" + frames(CountdownFrames - 101, 16, "-") + frames(100, 16, "s")).back().phase,
+              RacePhase::Disqualified);
 }
 
 TEST(Input, EachLetterInEitherCaseMovesOnlyItsOwnFlagAndNothingElseDoes)
@@ -90,6 +94,19 @@ TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaAcrossRestartsAndWraps)
         EXPECT_TRUE(gameState.frameDeltaMs == 16 && frame.phase == RacePhase::Racing && atStart(frame.car))
             << "at " << frame.clock;
     EXPECT_LT(simClockNow(), 0) << "the clock did not wrap";
+}
+
+// Whatever the window, the picture keeps its 4:3 shape as large as fits, with equal margins.
+TEST(Frame, TheViewportIsTheLargestFourByThreeRectangleCentredInTheWindow)
+{
+    for (auto [width, height] : {std::pair{640, 480}, {1001, 480}, {640, 901}, {7, 2}, {1, 1}}) {
+        const Viewport v = letterboxViewport(width, height);
+        const int left = v.x, right = width - v.x - v.width, bottom = v.y, top = height - v.y - v.height;
+        EXPECT_TRUE(left >= 0 && bottom >= 0 && std::abs(left - right) <= 1 && std::abs(bottom - top) <= 1)
+            << width << "x" << height << ": margins " << left << " " << right << " " << bottom << " " << top;
+        EXPECT_TRUE((v.width == width || v.height == height) && std::abs(v.width * 3 - v.height * 4) < 12)
+            << width << "x" << height << ": " << v.width << "x" << v.height;
+    }
 }
 
 } // namespace
