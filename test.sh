@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and its tests, and runs every test; then the unit tests
-# again under the address and undefined-behaviour sanitizers, and each model-reader fuzzer for a
-# short fixed time. The reader benchmarks are built here but run by hand.
+# again under the address and undefined-behaviour sanitizers, each model-reader fuzzer for a short
+# fixed time, and the Debian package through Debian's checks. The reader benchmarks are built here
+# but run by hand.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
 ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils \
-    clang libclang-rt-14-dev libbenchmark-dev
+    clang libclang-rt-14-dev libbenchmark-dev dpkg-dev lintian desktop-file-utils appstream man-db
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOR_BUILD_TESTS=ON -DVANTOR_WARNINGS_AS_ERRORS=ON -DVANTOR_BUILD_BENCHMARKS=ON >/dev/null
@@ -50,3 +51,8 @@ for target in "${fuzz_targets[@]}"; do
     fi
     grep -E '^Done' "$scratch.log" || true
 done
+
+# The Debian package as ./package.sh builds it, through lintian and the desktop's validators, and
+# unpacked into a root from which it must start the game.
+./package.sh
+tests/e2e/package_test.sh dist/vantor-sprint_*.deb data
