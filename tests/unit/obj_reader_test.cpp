@@ -57,8 +57,7 @@ std::string report(Model& model)
                     vec(f->hasNormals != 0 ? cornerNormal(b, *f, k) : f->faceNormal);
                 out << "\n";
             }
-        if (g < model.materialCount)
-            out << "edges " << countEdges(group.edgeTree) << "\n";
+        out << "edges " << countEdges(group.edgeTree) << "\n";
         forEachEdge(group.edgeTree, [&](EdgeNode& e) {
             normalize(e.loNormal);
             normalize(e.hiNormal);

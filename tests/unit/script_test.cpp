@@ -42,7 +42,8 @@ TEST(RaceScript, TakesWellFormedLinesAndNamesTheLineItRefuses)
         std::fclose(in);
     }
     startFreshGame();
-    EXPECT_EQ(play("60000 mdasw\n16 wsadm space\n16\tw\n16 - space\r\n").size(), 4u);
+    // The longest line taken, 256 characters, among the rest.
+    EXPECT_EQ(play("60000 mdasw\n16 wsadm space\n16\tw\n16 - space\r\n16" + std::string(253, ' ') + "w\n").size(), 5u);
 }
 
 } // namespace
