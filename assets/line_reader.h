@@ -14,9 +14,12 @@ struct LineReader {
     std::FILE* file = nullptr;
     std::size_t position = 0; // next unread byte of block
     std::size_t end = 0;      // bytes in block
+    std::size_t nextCr = 0;   // the first CR in block at or after position, or end for none
     bool endOfFile = false;   // the file has no bytes left
     bool readError = false;   // a read failed for another reason than the end of the file
-    char block[LineReaderBlockSize];
+    char* terminator = nullptr; // where readLineInPlace put a NUL over the next byte, kept in saved
+    char saved = 0;
+    char block[LineReaderBlockSize + 1]; // and a byte for the NUL after a line that ends the block
 };
 
 void startLineReader(LineReader& reader, std::FILE* file);
@@ -27,3 +30,8 @@ void startLineReader(LineReader& reader, std::FILE* file);
 // and one holding only the LF. At the end of the file a last unterminated line is returned, and
 // null only once nothing is left. A read error returns null, even in the middle of a line.
 char* readLine(LineReader& reader, char* line);
+
+// The same lines without copying them: the next line where it lies in the block, NUL-terminated
+// there until the next call, or copied into spill (LineBufferSize bytes) when it runs past the
+// block's end. Sets length to its length in bytes; null as readLine returns null.
+const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length);

@@ -37,10 +37,11 @@ struct Material {
 };
 
 struct EdgeNode;
+struct FaceBlock;
 
 // One accepted face line. Indices are 0-based and checked against what was read; -1 where the face
 // gives none (the fourth corner of a triangle, a missing texture-coordinate or normal set).
-// Allocated one by one with std::malloc by the OBJ reader; releaseLoadBuffer frees them.
+// The OBJ reader allocates them from blocks that releaseLoadBuffer frees.
 struct Face {
     std::int32_t v[4];
     std::int32_t vt[4];
@@ -113,6 +114,7 @@ struct ModelLoadBuffer {
     std::int32_t triangleCount;
     std::int32_t quadCount;
     LoadDiagnostics diagnostics;
+    FaceBlock* faceBlocks; // the faces' storage, the newest block first
 };
 
 // A model the game draws: static objects that live as long as the process. A fresh Model draws

@@ -1,5 +1,5 @@
-// The OBJ reader: each line is tried against the line patterns in order, the first that yields its
-// full count decides, and faces are sorted into the group of the current material.
+// The OBJ reader: each line is matched to its line pattern (assets/obj_line_patterns.h), and faces
+// are sorted into the group of the current material.
 #include "assets/obj_reader.h"
 
 #include <algorithm>
@@ -16,68 +16,11 @@
 #include "assets/load_report.h"
 #include "assets/material_name.h"
 #include "assets/mtl_reader.h"
+#include "assets/obj_line_patterns.h"
 #include "assets/pattern_scanner.h"
 #include "assets/readable_file.h"
 
 namespace {
-
-enum class LineKind { Vertex, TexCoord, Normal, Face };
-
-struct LinePattern {
-    const char* pattern;
-    int required; // the count the pattern must yield
-    LineKind kind;
-    int corners;  // faces: 3 or 4
-    bool texCoords;
-    bool normals;
-};
-
-// Tried in this order; the first whose count is reached is the only one applied. So a face with
-// five or more corners is read as a quad of its first four, and a line that begins with white
-// space matches nothing.
-constexpr LinePattern LinePatterns[] = {
-    {"v %f %f %f", 3, LineKind::Vertex, 0, false, false},
-    {"vt %f %f %f", 3, LineKind::TexCoord, 0, false, false},
-    {"vt %f %f", 2, LineKind::TexCoord, 0, false, false},
-    {"vn %f %f %f", 3, LineKind::Normal, 0, false, false},
-    {"f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", 12, LineKind::Face, 4, true, true},
-    {"f %d/%d/%d %d/%d/%d %d/%d/%d", 9, LineKind::Face, 3, true, true},
-    {"f %d//%d %d//%d %d//%d %d//%d", 8, LineKind::Face, 4, false, true},
-    {"f %d/%d %d/%d %d/%d %d/%d", 8, LineKind::Face, 4, true, false},
-    {"f %d//%d %d//%d %d//%d", 6, LineKind::Face, 3, false, true},
-    {"f %d/%d %d/%d %d/%d", 6, LineKind::Face, 3, true, false},
-    {"f %d %d %d %d", 4, LineKind::Face, 4, false, false},
-    {"f %d %d %d", 3, LineKind::Face, 3, false, false},
-};
-constexpr int PatternCount = static_cast<int>(std::size(LinePatterns));
-
-// For each pattern, an earlier one that begins with it, or -1. Scanning stops where the shorter
-// pattern ends, so its count is the longer one's count cut to its own number of conversions and
-// the line need not be scanned again: "vt %f %f" after "vt %f %f %f", a triangle after the quad
-// of the same form.
-constexpr std::array<int, PatternCount> LongerPattern = [] {
-    std::array<int, PatternCount> longer{};
-    for (int row = 0; row < PatternCount; ++row) {
-        longer[row] = -1;
-        for (int earlier = 0; earlier < row && longer[row] < 0; ++earlier)
-            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern))
-                longer[row] = earlier;
-    }
-    return longer;
-}();
-
-// Cutting the longer count to the required one is only right when a pattern requires all of its
-// conversions.
-constexpr bool everyConversionRequired()
-{
-    for (const LinePattern& form : LinePatterns) {
-        const std::string_view pattern = form.pattern;
-        if (static_cast<int>(std::count(pattern.begin(), pattern.end(), '%')) != form.required)
-            return false;
-    }
-    return true;
-}
-static_assert(everyConversionRequired());
 
 struct ObjReadState {
     Model& model;
@@ -196,6 +139,33 @@ bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::i
     return true;
 }
 
+// Faces are taken from blocks of many, so that a large model costs a few allocations rather than
+// one per face; the blocks are freed together with the load buffer.
+constexpr int FacesPerBlock = 1024;
+} // namespace
+
+struct FaceBlock {
+    FaceBlock* next;
+    int used;
+    Face faces[FacesPerBlock];
+};
+
+namespace {
+
+Face* allocateFace(ModelLoadBuffer& buffer)
+{
+    FaceBlock* block = buffer.faceBlocks;
+    if (!block || block->used == FacesPerBlock) {
+        block = new (std::nothrow) FaceBlock;
+        if (!block)
+            return nullptr;
+        block->next = buffer.faceBlocks;
+        block->used = 0;
+        buffer.faceBlocks = block;
+    }
+    return &block->faces[block->used++];
+}
+
 // Rule for bad indices: a face whose positions do not all name vertices read so far is dropped,
 // but like every face line it still fixes the group of the faces that follow without a "usemtl";
 // a bad texture-coordinate or normal index drops only that set, and the face is drawn as if it
@@ -234,7 +204,7 @@ void storeFace(ObjReadState& state, const LinePattern& form, const ScannedField*
         return;
     }
     // Rule for a failed allocation: the face is dropped and the load goes on.
-    Face* stored = static_cast<Face*>(std::malloc(sizeof(Face)));
+    Face* stored = allocateFace(buffer);
     if (!stored) {
         ++diagnostics.facesNotAllocated;
         return;
@@ -267,7 +237,7 @@ void applyPattern(ObjReadState& state, const LinePattern& form, const ScannedFie
     }
 }
 
-void processLine(ObjReadState& state, const char* line)
+void processLine(ObjReadState& state, const char* line, const char* end)
 {
     // The first letter alone rules out both keywords for nearly every line.
     if (line[0] == 'm' && startsWith(line, "mtllib"))
@@ -275,34 +245,10 @@ void processLine(ObjReadState& state, const char* line)
     if (line[0] == 'u' && startsWith(line, "usemtl"))
         selectMaterial(state, line);
 
-    ScannedField fields[PatternCount][MaxScannedFields];
-    const ScannedField* rowFields[PatternCount];
-    int counts[PatternCount];
-    for (int row = 0; row < PatternCount; ++row) {
-        const LinePattern& form = LinePatterns[row];
-        const int longer = LongerPattern[row];
-        if (longer >= 0) {
-            counts[row] = std::min(counts[longer], form.required);
-            rowFields[row] = rowFields[longer];
-        } else {
-            // Every pattern begins with a letter: a line that starts otherwise yields nothing.
-            counts[row] = line[0] == form.pattern[0] ? scanPattern(line, form.pattern, fields[row]) : 0;
-            rowFields[row] = fields[row];
-        }
-        if (counts[row] == form.required) {
-            applyPattern(state, form, rowFields[row]);
-            return;
-        }
-    }
-}
-
-void releaseFaceList(Face*& head)
-{
-    while (head) {
-        Face* next = head->next;
-        std::free(head);
-        head = next;
-    }
+    ObjLineMatch match;
+    const int row = matchObjLine(line, end, match);
+    if (row >= 0)
+        applyPattern(state, LinePatterns[row], match.fields);
 }
 
 } // namespace
@@ -328,6 +274,7 @@ bool createLoadBuffer(Model& model)
     buffer->normalCount = 0;
     buffer->triangleCount = 0;
     buffer->quadCount = 0;
+    buffer->faceBlocks = nullptr;
     for (MaterialDef& def : buffer->materialDefs)
         setMaterialDefDefaults(def);
     model.loadBuffer = buffer;
@@ -339,11 +286,9 @@ void releaseLoadBuffer(Model& model)
     ModelLoadBuffer* buffer = model.loadBuffer;
     if (!buffer)
         return;
-    for (FaceGroup& group : buffer->groups) {
-        releaseFaceList(group.triangles);
-        releaseFaceList(group.quads);
-        group.lastTriangle = nullptr;
-        group.lastQuad = nullptr;
+    while (FaceBlock* block = buffer->faceBlocks) {
+        buffer->faceBlocks = block->next;
+        delete block;
     }
     delete buffer;
     model.loadBuffer = nullptr;
@@ -365,9 +310,10 @@ bool readObjStream(Model& model, std::FILE* file, LibraryOpener openLibrary, voi
     ObjReadState state{model, *model.loadBuffer, openLibrary, context};
     LineReader reader;
     startLineReader(reader, file);
-    char line[LineBufferSize];
-    while (readLine(reader, line))
-        processLine(state, line);
+    char spill[LineBufferSize];
+    std::size_t length = 0;
+    while (const char* line = readLineInPlace(reader, spill, length))
+        processLine(state, line, line + length);
     // Rule for a read error after the first bytes: reading stops there as at the end of the file,
     // and what was read is kept; a file that cannot be read at all never got this far.
     ModelLoadBuffer& buffer = *model.loadBuffer;

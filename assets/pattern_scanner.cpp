@@ -10,13 +10,7 @@
 
 namespace {
 
-// White space as isspace sees it in the "C" locale.
-inline bool isBlank(char c)
-{
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isDigit(char c) { return isScanDigit(c); }
 
 inline bool isHexDigit(char c)
 {
@@ -24,13 +18,6 @@ inline bool isHexDigit(char c)
 }
 
 inline char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-inline const char* skipBlanks(const char* p)
-{
-    while (isBlank(*p))
-        ++p;
-    return p;
-}
 
 // Whether the text at p starts with word, in either case; word is lower case.
 bool startsWithWord(const char* p, const char* word)
@@ -166,7 +153,7 @@ const char* scanFloat(const char* p, const char* textEnd, ScannedField& field)
 const char* scanWord(const char* p, ScannedField& field)
 {
     const char* begin = p;
-    while (*p != '\0' && !isBlank(*p))
+    while (*p != '\0' && !isScanBlank(*p))
         ++p;
     field.word = begin;
     field.wordLength = static_cast<int>(p - begin);
@@ -175,6 +162,10 @@ const char* scanWord(const char* p, ScannedField& field)
 
 } // namespace
 
+const char* scanIntegerExact(const char* p, ScannedField& field) { return scanInteger(p, field); }
+
+const char* scanFloatExact(const char* p, const char* end, ScannedField& field) { return scanFloat(p, end, field); }
+
 int scanPattern(const char* text, const char* pattern, ScannedField* fields)
 {
     const char* p = text;
@@ -182,13 +173,13 @@ int scanPattern(const char* text, const char* pattern, ScannedField* fields)
     int count = 0;
     bool skipSpace = false;
     for (const char* f = pattern; *f != '\0'; ++f) {
-        if (isBlank(*f)) {
+        if (isScanBlank(*f)) {
             skipSpace = true;
             continue;
         }
         if (*f != '%') {
             if (skipSpace)
-                p = skipBlanks(p);
+                p = skipScanBlanks(p);
             skipSpace = false;
             if (*p != *f) // also when the text has ended
                 return count;
@@ -197,13 +188,13 @@ int scanPattern(const char* text, const char* pattern, ScannedField* fields)
         }
         ++f;
         skipSpace = false;
-        p = skipBlanks(p);
+        p = skipScanBlanks(p);
         if (*p == '\0')
             return count;
         ScannedField& field = fields[count];
         switch (*f) {
-        case 'd': p = scanInteger(p, field); break;
-        case 'f': p = scanFloat(p, textEnd, field); break;
+        case 'd': p = scanIntegerField(p, field); break;
+        case 'f': p = scanFloatField(p, textEnd, field); break;
         case 's': p = scanWord(p, field); break;
         default: return count; // the readers use no other conversion
         }

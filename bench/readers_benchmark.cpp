@@ -32,11 +32,12 @@ std::filesystem::path benchFolder()
 }
 
 // A model at the reader's capacity: 75,000 positions, two-number texture coordinates and
-// normals, and 150,000 faces "f a/b/c ..." of which one in ten is a quad.
-const std::string& capacityObjFile()
+// normals, and 150,000 faces of which one in ten is a quad; their corners "a/b/c", or plain "a"
+// when plainIndices is set.
+const std::string& capacityObjFile(bool plainIndices)
 {
-    static const std::string path = [] {
-        const std::string file = (benchFolder() / "capacity.obj").string();
+    static const auto write = [](bool plain) {
+        const std::string file = (benchFolder() / (plain ? "capacity_plain.obj" : "capacity.obj")).string();
         std::FILE* out = std::fopen(file.c_str(), "w");
         std::mt19937 random(1);
         std::uniform_real_distribution<float> coordinate(-100.0f, 100.0f);
@@ -51,14 +52,19 @@ const std::string& capacityObjFile()
         for (int i = 0; i < 2 * MaxModelElements; ++i) {
             const int corners = i % 10 == 0 ? 4 : 3;
             std::fputc('f', out);
-            for (int k = 0; k < corners; ++k)
-                std::fprintf(out, " %d/%d/%d", index(), index(), index());
+            for (int k = 0; k < corners; ++k) {
+                if (plain)
+                    std::fprintf(out, " %d", index());
+                else
+                    std::fprintf(out, " %d/%d/%d", index(), index(), index());
+            }
             std::fputc('\n', out);
         }
         std::fclose(out);
         return file;
-    }();
-    return path;
+    };
+    static const std::string slashed = write(false), plain = write(true);
+    return plainIndices ? plain : slashed;
 }
 
 // 1024 x 1024 pictures: stretches of one colour of 1 to 12 pixels, as painted textures have.
@@ -139,9 +145,9 @@ std::FILE* nullOutput()
     return sink;
 }
 
-void ReadObjFile(benchmark::State& state)
+void ReadObjFile(benchmark::State& state, bool plainIndices)
 {
-    const std::string& path = capacityObjFile();
+    const std::string& path = capacityObjFile(plainIndices);
     setLoadReportStream(nullOutput());
     for (auto _ : state) {
         Model model;
@@ -154,9 +160,9 @@ void ReadObjFile(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
 
-void FreadAndCountLines(benchmark::State& state)
+void FreadAndCountLines(benchmark::State& state, bool plainIndices)
 {
-    const std::string& path = capacityObjFile();
+    const std::string& path = capacityObjFile(plainIndices);
     std::vector<char> block(64 * 1024);
     for (auto _ : state) {
         std::FILE* file = std::fopen(path.c_str(), "r");
@@ -173,9 +179,9 @@ void FreadAndCountLines(benchmark::State& state)
 
 // The reader written literally: getc per character, then each pattern with sscanf until one
 // yields its count. Only the counts are kept; no face is allocated.
-void LiteralGetcAndSscanf(benchmark::State& state)
+void LiteralGetcAndSscanf(benchmark::State& state, bool plainIndices)
 {
-    const std::string& path = capacityObjFile();
+    const std::string& path = capacityObjFile(plainIndices);
     const char* const patterns[] = {
         "v %f %f %f", "vt %f %f %f", "vt %f %f", "vn %f %f %f",
         "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", "f %d/%d/%d %d/%d/%d %d/%d/%d",
@@ -244,9 +250,12 @@ void FreadTgaRle32(benchmark::State& state) { freadFile(state, rle32TgaFile()); 
 void DecodeTgaRaw24(benchmark::State& state) { decodeFile(state, raw24TgaFile()); }
 void FreadTgaRaw24(benchmark::State& state) { freadFile(state, raw24TgaFile()); }
 
-BENCHMARK(ReadObjFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(FreadAndCountLines)->Unit(benchmark::kMillisecond);
-BENCHMARK(LiteralGetcAndSscanf)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(ReadObjFile, slashed, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreadAndCountLines, slashed, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LiteralGetcAndSscanf, slashed, false)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(ReadObjFile, plain, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FreadAndCountLines, plain, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LiteralGetcAndSscanf, plain, true)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(DecodeTgaRle32)->Unit(benchmark::kMillisecond);
 BENCHMARK(FreadTgaRle32)->Unit(benchmark::kMillisecond);
 BENCHMARK(DecodeTgaRaw24)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,6 @@
 // Fuzzes the readers' pattern matcher against the C library's sscanf: for a line of the input,
-// every reader pattern must give the same count and the same values.
+// every reader pattern must give the same count and the same values; and the OBJ reader's single
+// pass must match the line to the pattern, and the values, that trying its patterns gives.
 #include <algorithm>
 #include <string>
 
@@ -14,5 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* pattern : {"v %f %f %f", "vt %f %f", "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", "f %d//%d %d//%d %d//%d %d//%d",
                                 "f %d/%d %d/%d %d/%d %d/%d", "f %d %d %d %d", "mtllib %s", "Smooth %d"})
         require(compareWithSscanf(line.c_str(), pattern).empty());
+    require(compareObjLineMatchers(line.c_str()).empty());
     return 0;
 }

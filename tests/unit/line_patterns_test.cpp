@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -33,14 +34,20 @@ Lines linesOneByOne(const std::string& text)
     return lines;
 }
 
-Lines linesOfReader(std::FILE* file)
+// The lines as readLine copies them, or as readLineInPlace hands them out, each NUL-terminated
+// after the length it gives.
+Lines linesOfReader(std::FILE* file, bool inPlace)
 {
-    LineReader reader;
-    startLineReader(reader, file);
+    auto reader = std::make_unique<LineReader>();
+    startLineReader(*reader, file);
     Lines lines;
     char line[LineBufferSize];
-    while (const char* got = readLine(reader, line))
+    std::size_t length = 0;
+    while (const char* got = inPlace ? readLineInPlace(*reader, line, length) : readLine(*reader, line)) {
         lines.emplace_back(got);
+        if (inPlace && (got[length] != '\0' || lines.back().size() > length))
+            lines.back() += "<wrong length>";
+    }
     std::fclose(file);
     return lines;
 }
@@ -68,7 +75,9 @@ TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATimeUntilAReadError)
             if (random() % 50 == 0)
                 text += std::string(250 + random() % 10, 'x');
         }
-        EXPECT_EQ(linesOfReader(fmemopen(text.data(), text.size(), "r")), linesOneByOne(text)) << "round " << round;
+        for (bool inPlace : {false, true})
+            EXPECT_EQ(linesOfReader(fmemopen(text.data(), text.size(), "r"), inPlace), linesOneByOne(text))
+                << "round " << round << (inPlace ? " in place" : "");
     }
     // A read error ends reading, even in the middle of a line; the OBJ reader keeps what came
     // before and says so in its diagnostics.
@@ -88,8 +97,10 @@ const char* const ReaderPatterns[] = {
 };
 
 // Each key with two numbers in every spelling the library's number reading has a branch for, in
-// every pairing; then those lines with a few characters inserted, removed or replaced.
-TEST(PatternScanner, AgreesWithSscanfOnAwkwardLinesAndLinesMadeFromThem)
+// every pairing; whole OBJ lines of those numbers and face corners of every form; then all those
+// lines with a few characters inserted, removed or replaced. The matcher must agree with sscanf,
+// and the OBJ reader's single pass with its patterns tried in order.
+TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
 {
     const char* const keys[] = {"v ", "vt\t", " v ", "f ", "f  -", "mtllib ", "Smooth ", "Ka", "vn\r\n"};
     const char* const numbers[] = {
@@ -104,6 +115,30 @@ TEST(PatternScanner, AgreesWithSscanfOnAwkwardLinesAndLinesMadeFromThem)
             for (const char* b : numbers)
                 lines.push_back(std::string(key) + a + " " + b + " 3/4 5");
     std::mt19937 random(20240611);
+    const char* const objKeys[] = {"v", "vt", "vn", "f", "vnan", "v1", "fa"};
+    const char* const separators[] = {" ", "\t", "  ", ""};
+    const char* const endings[] = {"", "\n", "\r", " \n", " # c", "/", "\r\n"};
+    for (int i = 0; i < 30000; ++i) {
+        std::string line = objKeys[random() % std::size(objKeys)];
+        for (unsigned values = 1 + random() % 5; values > 0; --values)
+            line += std::string(separators[random() % std::size(separators)]) + numbers[random() % std::size(numbers)];
+        lines.push_back(line + endings[random() % std::size(endings)]);
+    }
+    // Faces of one to six corners, mostly of one form.
+    const char* const indices[] = {"1", "-2", "+3", "00012", "0", "2147483647", "2147483648", "-2147483649", "99999999999999999999"};
+    for (int i = 0; i < 20000; ++i) {
+        const unsigned form = random() % 4;
+        std::string line = "f";
+        for (unsigned corners = 1 + random() % 6; corners > 0; --corners) {
+            const unsigned cornerForm = random() % 4 == 0 ? random() % 4 : form;
+            line += separators[random() % 3];
+            for (unsigned k = 0; k <= (cornerForm + 1) / 2; ++k) {
+                line += k == 0 ? "" : cornerForm == 2 && k == 1 ? "//" : "/";
+                line += indices[random() % std::size(indices)];
+            }
+        }
+        lines.push_back(line + endings[random() % std::size(endings)]);
+    }
     static const char alphabet[] = "0123456789+-./eEpPxXnNaAiIfFtTyY \t\r\n\v\f#_q\0"; // the NUL ends a line
     for (std::size_t i = 0, made = lines.size(); i < 40000; ++i) {
         std::string line = lines[random() % made];
@@ -117,10 +152,13 @@ TEST(PatternScanner, AgreesWithSscanfOnAwkwardLinesAndLinesMadeFromThem)
         }
         lines.push_back(line);
     }
-    for (const std::string& line : lines)
+    for (const std::string& line : lines) {
         for (const char* pattern : ReaderPatterns)
             if (const std::string difference = compareWithSscanf(line.c_str(), pattern); !difference.empty())
                 FAIL() << difference;
+        if (const std::string difference = compareObjLineMatchers(line.c_str()); !difference.empty())
+            FAIL() << difference;
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The readers' pattern matcher compared with the C library's sscanf on one line and pattern:
-// shared by the unit test and the fuzz target that generate the lines.
+// shared by the unit test and the fuzz target that generate the lines. Also the OBJ reader's single
+// pass over its commonest lines against its patterns.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "assets/obj_line_patterns.h"
 #include "assets/pattern_scanner.h"
 
 // Empty when scanPattern gives sscanf's count and values, else what differs. sscanf reads each %d
@@ -43,6 +45,32 @@ inline std::string compareWithSscanf(const char* line, const char* pattern)
             : p[1] == 'f' ? (std::isnan(theirs.number) ? std::isnan(mine.number) && std::signbit(mine.number) == std::signbit(theirs.number)
                                                        : std::memcmp(&theirs.number, &mine.number, sizeof(float)) == 0)
                           : std::string(mine.word, static_cast<std::size_t>(mine.wordLength)) == theirs.word;
+        if (!same)
+            return where + ": field " + std::to_string(field - 1) + " differs";
+    }
+    return "";
+}
+
+// Empty when the OBJ reader's single pass matches the line to the same pattern, with the same
+// values, as trying its patterns in order does; else what differs.
+inline std::string compareObjLineMatchers(const char* line)
+{
+    static ObjLineMatch fast, patterns;
+    const int row = matchObjLine(line, line + std::strlen(line), fast);
+    const int expected = matchLinePatterns(line, patterns);
+    const std::string where = std::string("line \"") + line + "\"";
+    if (row != expected)
+        return where + ": pattern " + std::to_string(row) + ", in order " + std::to_string(expected);
+    if (row < 0)
+        return "";
+    int field = 0;
+    for (const char* p = LinePatterns[row].pattern; *p; ++p) {
+        if (*p != '%')
+            continue;
+        const ScannedField& a = fast.fields[field];
+        const ScannedField& b = patterns.fields[field++];
+        const bool same = p[1] == 'd' ? a.overflow == b.overflow && (a.overflow || a.integer == b.integer)
+                                      : std::memcmp(&a.number, &b.number, sizeof(float)) == 0;
         if (!same)
             return where + ": field " + std::to_string(field - 1) + " differs";
     }

@@ -1,0 +1,50 @@
+// The OBJ reader's line patterns, and which of them a line matches: tried in order, the first
+// that yields its full count decides.
+#pragma once
+
+#include "assets/pattern_scanner.h"
+
+enum class LineKind { Vertex, TexCoord, Normal, Face };
+
+struct LinePattern {
+    const char* pattern;
+    int required; // the count the pattern must yield
+    LineKind kind;
+    int corners;  // faces: 3 or 4
+    bool texCoords;
+    bool normals;
+};
+
+// Tried in this order; the first whose count is reached is the only one applied. So a face with
+// five or more corners is read as a quad of its first four, and a line that begins with white
+// space matches nothing.
+constexpr LinePattern LinePatterns[] = {
+    {"v %f %f %f", 3, LineKind::Vertex, 0, false, false},
+    {"vt %f %f %f", 3, LineKind::TexCoord, 0, false, false},
+    {"vt %f %f", 2, LineKind::TexCoord, 0, false, false},
+    {"vn %f %f %f", 3, LineKind::Normal, 0, false, false},
+    {"f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", 12, LineKind::Face, 4, true, true},
+    {"f %d/%d/%d %d/%d/%d %d/%d/%d", 9, LineKind::Face, 3, true, true},
+    {"f %d//%d %d//%d %d//%d %d//%d", 8, LineKind::Face, 4, false, true},
+    {"f %d/%d %d/%d %d/%d %d/%d", 8, LineKind::Face, 4, true, false},
+    {"f %d//%d %d//%d %d//%d", 6, LineKind::Face, 3, false, true},
+    {"f %d/%d %d/%d %d/%d", 6, LineKind::Face, 3, true, false},
+    {"f %d %d %d %d", 4, LineKind::Face, 4, false, false},
+    {"f %d %d %d", 3, LineKind::Face, 3, false, false},
+};
+constexpr int PatternCount = static_cast<int>(sizeof LinePatterns / sizeof LinePatterns[0]);
+
+// Where a matched line's values are: fields points into scanned, at the matching pattern's.
+struct ObjLineMatch {
+    ScannedField scanned[PatternCount][MaxScannedFields];
+    const ScannedField* fields = nullptr;
+};
+
+// The row of LinePatterns that the NUL-terminated line matches, -1 for none, trying each pattern
+// in turn.
+int matchLinePatterns(const char* line, ObjLineMatch& match);
+
+// The same row and values, found for the commonest lines ("v", "vt" and "vn" with their numbers,
+// faces whose corners all have one form) by reading them once, and by the patterns for the rest.
+// end is the line's terminating NUL.
+int matchObjLine(const char* line, const char* end, ObjLineMatch& match);
