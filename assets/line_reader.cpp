@@ -102,6 +102,8 @@ void startLineReader(LineReader& reader, std::FILE* file)
 const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length)
 {
     restoreTerminator(reader);
+    if (reader.position == reader.end)
+        refill(reader);
     if (reader.position < reader.end) {
         char* start = reader.block + reader.position;
         const std::size_t span = std::min(reader.end - reader.position, static_cast<std::size_t>(MaxLineLength));

@@ -38,7 +38,6 @@ static_assert(everyConversionRequired());
 
 // The rows of the faces by the form of their corners (v/vt/vn, v//vn, v/vt, v) and their number.
 constexpr int FaceRow[4][2] = {{5, 4}, {8, 6}, {9, 7}, {11, 10}};
-constexpr int Undecided = -2;
 
 // Up to wanted numbers after the key, each after any white space, as the patterns' %f read them;
 // returns how many were read before the line ended or held something else.
@@ -65,7 +64,7 @@ int matchFace(const char* p, ScannedField* fields)
         if (*p == '\0')
             break;
         if (corners == 4)
-            return Undecided;
+            return ObjLineUndecided;
         int cornerForm = 3, values = 1;
         p = scanIntegerField(p, fields[0]);
         if (p && *p == '/') {
@@ -82,18 +81,19 @@ int matchFace(const char* p, ScannedField* fields)
             }
         }
         if (!p || !(isScanBlank(*p) || *p == '\0') || (corners > 0 && cornerForm != form))
-            return Undecided;
+            return ObjLineUndecided;
         form = cornerForm;
         fields += values;
         ++corners;
     }
-    return corners >= 3 ? FaceRow[form][corners - 3] : Undecided;
+    return corners >= 3 ? FaceRow[form][corners - 3] : ObjLineUndecided;
 }
 
-// The line's row where one reading settles it, else Undecided. After "v", "vt" or "vn" and white
-// space, no earlier pattern can match: "v %f" stops at the 't', and at an 'n' that does not begin
-// "nan"; so the count of numbers alone decides.
-int matchCommonLine(const char* line, const char* end, ScannedField* fields)
+} // namespace
+
+// After "v", "vt" or "vn" and white space, no earlier pattern can match: "v %f" stops at the 't',
+// and at an 'n' that does not begin "nan"; so the count of numbers alone decides.
+int matchCommonObjLine(const char* line, const char* end, ScannedField* fields)
 {
     if (line[0] == 'v') {
         if (isScanBlank(line[1]))
@@ -107,10 +107,8 @@ int matchCommonLine(const char* line, const char* end, ScannedField* fields)
     } else if (line[0] == 'f' && isScanBlank(line[1])) {
         return matchFace(line + 1, fields);
     }
-    return Undecided;
+    return ObjLineUndecided;
 }
-
-} // namespace
 
 int matchLinePatterns(const char* line, ObjLineMatch& match)
 {
@@ -137,8 +135,8 @@ int matchLinePatterns(const char* line, ObjLineMatch& match)
 
 int matchObjLine(const char* line, const char* end, ObjLineMatch& match)
 {
-    const int row = matchCommonLine(line, end, match.scanned[0]);
-    if (row == Undecided)
+    const int row = matchCommonObjLine(line, end, match.scanned[0]);
+    if (row == ObjLineUndecided)
         return matchLinePatterns(line, match);
     match.fields = match.scanned[0];
     return row;

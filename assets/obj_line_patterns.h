@@ -44,7 +44,12 @@ struct ObjLineMatch {
 // in turn.
 int matchLinePatterns(const char* line, ObjLineMatch& match);
 
-// The same row and values, found for the commonest lines ("v", "vt" and "vn" with their numbers,
-// faces whose corners all have one form) by reading them once, and by the patterns for the rest.
-// end is the line's terminating NUL.
+// The same row and values for the commonest lines, read once: "v", "vt" and "vn" with white space
+// after them, and faces whose corners all have one form with only white space between and after
+// them. ObjLineUndecided for the rest, which the patterns must decide. end is the line's
+// terminating NUL; the values go to fields.
+constexpr int ObjLineUndecided = -2;
+int matchCommonObjLine(const char* line, const char* end, ScannedField* fields);
+
+// The row and values: by matchCommonObjLine where it decides, else by the patterns.
 int matchObjLine(const char* line, const char* end, ObjLineMatch& match);

@@ -79,6 +79,20 @@ TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATimeUntilAReadError)
             EXPECT_EQ(linesOfReader(fmemopen(text.data(), text.size(), "r"), inPlace), linesOneByOne(text))
                 << "round " << round << (inPlace ? " in place" : "");
     }
+    // Lines that end inside the block are handed out where they lie; the last, unterminated, is
+    // copied.
+    std::string text = "ab\ncd\r\nef";
+    std::FILE* file = fmemopen(text.data(), text.size(), "r");
+    auto reader = std::make_unique<LineReader>();
+    startLineReader(*reader, file);
+    char spill[LineBufferSize];
+    std::size_t length = 0;
+    for (const char* expected : {"ab\n", "cd\r", "\n"}) {
+        const char* got = readLineInPlace(*reader, spill, length);
+        EXPECT_TRUE(got >= reader->block && got < reader->block + LineReaderBlockSize && std::string(got) == expected) << expected;
+    }
+    EXPECT_TRUE(readLineInPlace(*reader, spill, length) == spill && std::string(spill) == "ef" && length == 2);
+    std::fclose(file);
     // A read error ends reading, even in the middle of a line; the OBJ reader keeps what came
     // before and says so in its diagnostics.
     std::string obj = "v 1 2 3\nv 4 5 6\nv 7";
@@ -150,6 +164,13 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
             else if (at < line.size())
                 how == 1 ? void(line.erase(at, 1)) : void(line[at] = c);
         }
+        lines.push_back(line);
+    }
+    // The lines model files are made of are read in one pass, never by the patterns.
+    ScannedField fields[MaxScannedFields];
+    for (const char* line : {"v 1.5 -2 3\n", "vt 0.5 0.25\n", "vt 1 2 3\n", "vn 0 1 0\r", "v 1 2\n", "f 1 2 3\n",
+                             "f 1/2 3/4 5/6 7/8\n", "f 1//2 3//4 5//6", "f 1/2/3 4/5/6 7/8/9 10/11/12 \n", "f\t-1 -2 -3 -4"}) {
+        EXPECT_NE(matchCommonObjLine(line, line + std::strlen(line), fields), ObjLineUndecided) << line;
         lines.push_back(line);
     }
     for (const std::string& line : lines) {
