@@ -22,6 +22,7 @@ bool refill(LineReader& reader)
         return false;
     reader.position = 0;
     reader.end = std::fread(reader.block, 1, LineReaderBlockSize, reader.file);
+    reader.block[reader.end] = '\0';
     if (reader.end > 0) {
         findNextCr(reader);
         return true;
@@ -121,6 +122,17 @@ const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length
     length = copyLine(reader, spill);
     return length > 0 ? spill : nullptr;
 }
+
+const char* unreadText(LineReader& reader, const char*& end)
+{
+    restoreTerminator(reader);
+    if (reader.position == reader.end && !refill(reader))
+        return nullptr;
+    end = reader.block + reader.end;
+    return reader.block + reader.position;
+}
+
+void skipWholeLines(LineReader& reader, std::size_t count) { reader.position += count; }
 
 char* readLine(LineReader& reader, char* line)
 {

@@ -19,7 +19,8 @@ struct LineReader {
     bool readError = false;   // a read failed for another reason than the end of the file
     char* terminator = nullptr; // where readLineInPlace put a NUL over the next byte, kept in saved
     char saved = 0;
-    char block[LineReaderBlockSize + 1]; // and a byte for the NUL after a line that ends the block
+    // And a byte for the NUL after the block's last byte, which ends any scan of the block there.
+    char block[LineReaderBlockSize + 1];
 };
 
 void startLineReader(LineReader& reader, std::FILE* file);
@@ -35,3 +36,13 @@ char* readLine(LineReader& reader, char* line);
 // there until the next call, or copied into spill (LineBufferSize bytes) when it runs past the
 // block's end. Sets length to its length in bytes; null as readLine returns null.
 const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length);
+
+// For a reader that finds where its commonest lines end as it reads them: the unread rest of the
+// block, NUL-terminated at the block's end (end), or null when nothing is left to read. A caller
+// that took lines from its start moves past them with skipWholeLines; for anything else it calls
+// readLineInPlace, which hands out the same text as lines.
+const char* unreadText(LineReader& reader, const char*& end);
+
+// Moves past count bytes of the text unreadText gave, which must be whole lines as readLine cuts
+// them.
+void skipWholeLines(LineReader& reader, std::size_t count);

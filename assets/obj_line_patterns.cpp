@@ -2,6 +2,8 @@
 // lines that nearly every file is made of, which must give what the patterns give.
 #include "assets/obj_line_patterns.h"
 
+#include "assets/line_reader.h"
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -39,16 +41,42 @@ static_assert(everyConversionRequired());
 // The rows of the faces by the form of their corners (v/vt/vn, v//vn, v/vt, v) and their number.
 constexpr int FaceRow[4][2] = {{5, 4}, {8, 6}, {9, 7}, {11, 10}};
 
+// Where a line ends. Text that the reader handed out ends at its NUL, and all white space inside
+// it is skipped as the patterns skip it. Text still in the reader's block ends at the line's first
+// LF or CR as the reader will cut it, or at a NUL: the block's end or a NUL inside the line, which
+// the reader must then cut first.
+struct EndsAtNul {
+    static bool isBlank(char c) { return isScanBlank(c); }
+    static bool isEnd(char c) { return c == '\0'; }
+};
+struct EndsAtLineBreak {
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+    static bool isEnd(char c) { return c == '\n' || c == '\r' || c == '\0'; }
+};
+
+template <class Ends>
+const char* skipBlanks(const char* p)
+{
+    while (Ends::isBlank(*p))
+        ++p;
+    return p;
+}
+
 // Up to wanted numbers after the key, each after any white space, as the patterns' %f read them;
-// returns how many were read before the line ended or held something else.
-int scanNumbers(const char* p, const char* end, ScannedField* fields, int wanted)
+// returns how many were read before the line ended or held something else. p ends up after the
+// last number read and the white space after it.
+template <class Ends>
+int scanNumbers(const char*& p, const char* end, ScannedField* fields, int wanted)
 {
     int count = 0;
     for (; count < wanted; ++count) {
-        p = skipScanBlanks(p);
-        if (*p == '\0' || !(p = scanFloatField(p, end, fields[count])))
+        p = skipBlanks<Ends>(p);
+        const char* next = Ends::isEnd(*p) ? nullptr : scanFloatField(p, end, fields[count]);
+        if (!next)
             break;
+        p = next;
     }
+    p = skipBlanks<Ends>(p);
     return count;
 }
 
@@ -56,26 +84,27 @@ int scanNumbers(const char* p, const char* end, ScannedField* fields, int wanted
 // them: the patterns before its own all stop short on its first corner, or one conversion short
 // of their count. Anything else is left to the patterns: white space inside a corner, a fifth
 // corner, a mix of forms, other text.
-int matchFace(const char* p, ScannedField* fields)
+template <class Ends>
+int matchFace(const char*& p, const char* end, ScannedField* fields)
 {
     int form = -1, corners = 0;
     for (;;) {
-        p = skipScanBlanks(p);
-        if (*p == '\0')
+        p = skipBlanks<Ends>(p);
+        if (Ends::isEnd(*p))
             break;
         if (corners == 4)
             return ObjLineUndecided;
         int cornerForm = 3, values = 1;
-        p = scanIntegerField(p, fields[0]);
+        p = scanIntegerField(p, end, fields[0]);
         if (p && *p == '/') {
             if (p[1] == '/') {
-                p = scanIntegerField(p + 2, fields[1]);
+                p = scanIntegerField(p + 2, end, fields[1]);
                 cornerForm = 1, values = 2;
             } else {
-                p = scanIntegerField(p + 1, fields[1]);
+                p = scanIntegerField(p + 1, end, fields[1]);
                 cornerForm = 2, values = 2;
                 if (p && *p == '/') {
-                    p = scanIntegerField(p + 1, fields[2]);
+                    p = scanIntegerField(p + 1, end, fields[2]);
                     cornerForm = 0, values = 3;
                 }
             }
@@ -89,25 +118,51 @@ int matchFace(const char* p, ScannedField* fields)
     return corners >= 3 ? FaceRow[form][corners - 3] : ObjLineUndecided;
 }
 
+// After "v", "vt" or "vn" and white space, no earlier pattern can match: "v %f" stops at the 't',
+// and at an 'n' that does not begin "nan"; so the count of numbers alone decides. stop receives
+// where the reading stopped.
+template <class Ends>
+int matchCommon(const char* line, const char* end, ScannedField* fields, const char*& stop)
+{
+    const char* p = line;
+    int row = ObjLineUndecided;
+    if (line[0] == 'v') {
+        if (isScanBlank(line[1])) {
+            p = line + 1;
+            row = scanNumbers<Ends>(p, end, fields, 3) == 3 ? 0 : -1;
+        } else if (line[1] == 't' && isScanBlank(line[2])) {
+            p = line + 2;
+            const int count = scanNumbers<Ends>(p, end, fields, 3);
+            row = count == 3 ? 1 : count == 2 ? 2 : -1;
+        } else if (line[1] == 'n' && isScanBlank(line[2])) {
+            p = line + 2;
+            row = scanNumbers<Ends>(p, end, fields, 3) == 3 ? 3 : -1;
+        }
+    } else if (line[0] == 'f' && isScanBlank(line[1])) {
+        p = line + 1;
+        row = matchFace<Ends>(p, end, fields);
+    }
+    stop = p;
+    return row;
+}
+
 } // namespace
 
-// After "v", "vt" or "vn" and white space, no earlier pattern can match: "v %f" stops at the 't',
-// and at an 'n' that does not begin "nan"; so the count of numbers alone decides.
 int matchCommonObjLine(const char* line, const char* end, ScannedField* fields)
 {
-    if (line[0] == 'v') {
-        if (isScanBlank(line[1]))
-            return scanNumbers(line + 1, end, fields, 3) == 3 ? 0 : -1;
-        if (line[1] == 't' && isScanBlank(line[2])) {
-            const int count = scanNumbers(line + 2, end, fields, 3);
-            return count == 3 ? 1 : count == 2 ? 2 : -1;
-        }
-        if (line[1] == 'n' && isScanBlank(line[2]))
-            return scanNumbers(line + 2, end, fields, 3) == 3 ? 3 : -1;
-    } else if (line[0] == 'f' && isScanBlank(line[1])) {
-        return matchFace(line + 1, fields);
-    }
-    return ObjLineUndecided;
+    const char* stop = nullptr;
+    return matchCommon<EndsAtNul>(line, end, fields, stop);
+}
+
+int matchObjLineInBlock(const char* line, const char* end, ScannedField* fields, const char*& next)
+{
+    const char* stop = nullptr;
+    const int row = matchCommon<EndsAtLineBreak>(line, end, fields, stop);
+    // Only a line read to its LF or CR, as short as the reader would hand it out whole.
+    if (row < 0 || (*stop != '\n' && *stop != '\r') || stop - line >= MaxLineLength)
+        return ObjLineUndecided;
+    next = stop + 1;
+    return row;
 }
 
 int matchLinePatterns(const char* line, ObjLineMatch& match)

@@ -51,5 +51,11 @@ int matchLinePatterns(const char* line, ObjLineMatch& match);
 constexpr int ObjLineUndecided = -2;
 int matchCommonObjLine(const char* line, const char* end, ScannedField* fields);
 
+// The same for a line where it lies in the text still to be read, before its end is known: the
+// line runs to its first LF or CR, which must come within MaxLineLength characters, and next is
+// set after it. ObjLineUndecided also for lines that match no pattern, and for those that end
+// otherwise; the caller then cuts the line as the reader does and asks matchObjLine.
+int matchObjLineInBlock(const char* line, const char* end, ScannedField* fields, const char*& next);
+
 // The row and values: by matchCommonObjLine where it decides, else by the patterns.
 int matchObjLine(const char* line, const char* end, ObjLineMatch& match);

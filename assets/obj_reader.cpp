@@ -311,9 +311,25 @@ bool readObjStream(Model& model, std::FILE* file, LibraryOpener openLibrary, voi
     LineReader reader;
     startLineReader(reader, file);
     char spill[LineBufferSize];
-    std::size_t length = 0;
-    while (const char* line = readLineInPlace(reader, spill, length))
+    for (;;) {
+        // The commonest lines are read where they lie, and their ends found as they are read;
+        // the rest are cut by the reader first.
+        const char* end = nullptr;
+        if (const char* text = unreadText(reader, end)) {
+            ScannedField fields[MaxScannedFields];
+            const char* next = nullptr;
+            if (const int row = matchObjLineInBlock(text, end, fields, next); row >= 0) {
+                applyPattern(state, LinePatterns[row], fields);
+                skipWholeLines(reader, static_cast<std::size_t>(next - text));
+                continue;
+            }
+        }
+        std::size_t length = 0;
+        const char* line = readLineInPlace(reader, spill, length);
+        if (!line)
+            break;
         processLine(state, line, line + length);
+    }
     // Rule for a read error after the first bytes: reading stops there as at the end of the file,
     // and what was read is kept; a file that cannot be read at all never got this far.
     ModelLoadBuffer& buffer = *model.loadBuffer;

@@ -193,7 +193,7 @@ int scanPattern(const char* text, const char* pattern, ScannedField* fields)
             return count;
         ScannedField& field = fields[count];
         switch (*f) {
-        case 'd': p = scanIntegerField(p, field); break;
+        case 'd': p = scanIntegerField(p, textEnd, field); break;
         case 'f': p = scanFloatField(p, textEnd, field); break;
         case 's': p = scanWord(p, field); break;
         default: return count; // the readers use no other conversion

@@ -43,19 +43,62 @@ const char* scanFloatExact(const char* p, const char* end, ScannedField& field);
 
 inline bool isScanDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
-// %d
-inline const char* scanIntegerField(const char* p, ScannedField& field)
+// The value of up to seven digits at p, read as one eight-byte word, which must lie before the
+// text's end: the count of digits before the first other character, with value set, or 8 when
+// all eight bytes are digits, value then unset. One word instead of a branch per digit, whose
+// exit a processor cannot foresee when numbers differ in length.
+inline int readDigitWord(const char* p, std::uint32_t& value)
+{
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word); // the first character in the lowest byte
+    const std::uint64_t digits = word ^ 0x3030303030303030u; // a digit's byte becomes its value
+    // A byte's top bit is set where it is no digit, its value being 10 or more. A carry out of a
+    // byte reaches only bytes after the first that is no digit, which are not used.
+    const std::uint64_t notDigit = ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
+    if (notDigit == 0)
+        return 8;
+    const int count = __builtin_ctzll(notDigit) / 8;
+    if (count == 0)
+        return 0;
+    // The digits moved up to the top bytes behind zeros, then combined in pairs, fours and eight.
+    std::uint64_t v = digits << (64 - 8 * count);
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
+         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >> 32;
+    value = static_cast<std::uint32_t>(v);
+    return count;
+}
+
+// Appends the digits at q to the decimal digits of mantissa and moves q past them; returns how
+// many there were. Past 19 digits in all the mantissa has wrapped, and the caller must not use it.
+inline int appendDigits(const char*& q, const char* end, std::uint64_t& mantissa)
+{
+    static constexpr std::uint64_t Scale[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+    if (end - q >= 8) {
+        std::uint32_t value = 0;
+        if (const int count = readDigitWord(q, value); count < 8) {
+            mantissa = mantissa * Scale[count] + value;
+            q += count;
+            return count;
+        }
+    }
+    int count = 0;
+    for (; isScanDigit(*q); ++q, ++count)
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
+    return count;
+}
+
+// %d. end is the text's terminating NUL.
+inline const char* scanIntegerField(const char* p, const char* end, ScannedField& field)
 {
     // Up to nine digits cannot overflow, and are all an index ever has.
-    const char* digits = (*p == '-' || *p == '+') ? p + 1 : p;
-    const char* q = digits;
-    std::int32_t value = 0;
-    for (; q - digits < 9 && isScanDigit(*q); ++q)
-        value = value * 10 + (*q - '0');
-    if (q == digits || isScanDigit(*q))
+    const char* q = (*p == '-' || *p == '+') ? p + 1 : p;
+    std::uint64_t value = 0;
+    const int digits = appendDigits(q, end, value);
+    if (digits == 0 || digits > 9)
         return scanIntegerExact(p, field);
     field.overflow = false;
-    field.integer = *p == '-' ? -value : value;
+    field.integer = static_cast<std::int32_t>(*p == '-' ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value));
     return q;
 }
 
@@ -67,16 +110,15 @@ inline const char* scanIntegerField(const char* p, ScannedField& field)
 // which is left to the exact conversion with the rest.
 inline const char* scanFloatField(const char* p, const char* end, ScannedField& field)
 {
-    constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    static constexpr double PowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     constexpr int MostDigits = 15; // below 2^53: every such digit string is exact in a double
     const char* q = (*p == '-' || *p == '+') ? p + 1 : p;
     std::uint64_t mantissa = 0;
-    int digits = 0, fractionDigits = 0;
-    for (; isScanDigit(*q); ++q, ++digits)
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
-    if (*q == '.')
-        for (++q; isScanDigit(*q); ++q, ++digits, ++fractionDigits)
-            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
+    int digits = appendDigits(q, end, mantissa), fractionDigits = 0;
+    if (*q == '.') {
+        fractionDigits = appendDigits(++q, end, mantissa);
+        digits += fractionDigits;
+    }
     // Past 15 digits the mantissa may have wrapped; it is not used then.
     if (digits == 0 || digits > MostDigits || !(isScanBlank(*q) || *q == '\0'))
         return scanFloatExact(p, end, field);
