@@ -17,20 +17,16 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// The lines as the rules give them, reading one character at a time; each as the readers see it,
-// up to a NUL byte it may hold.
+// The lines as the rules give them, cut one character at a time; each as the readers see it, up to
+// a NUL byte it may hold.
 Lines linesOneByOne(const std::string& text)
 {
-    Lines lines(1);
-    for (char c : text) {
-        lines.back() += c;
-        if (c == '\r' || c == '\n' || lines.back().size() == static_cast<std::size_t>(MaxLineLength))
-            lines.emplace_back();
+    Lines lines;
+    std::size_t at = 0;
+    for (const std::size_t length : readerLineLengths(text)) {
+        lines.emplace_back(text.substr(at, length).c_str());
+        at += length;
     }
-    if (lines.back().empty())
-        lines.pop_back();
-    for (std::string& line : lines)
-        line = line.c_str();
     return lines;
 }
 
@@ -173,6 +169,14 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
         EXPECT_NE(matchCommonObjLine(line, line + std::strlen(line), fields), ObjLineUndecided) << line;
         lines.push_back(line);
     }
+    // And where they lie in a block, as the reader reads the commonest lines: one after another,
+    // with lines either side of the length at which the reader cuts a line.
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    for (std::size_t length = MaxLineLength - 3; length <= MaxLineLength + 3; ++length)
+        text += "f" + std::string(length - 7, ' ') + "1 2 3\n" + "v" + std::string(length - 7, '\t') + "1 2 3\r";
+    EXPECT_EQ(compareObjLinesInPlace(text), "");
     for (const std::string& line : lines) {
         for (const char* pattern : ReaderPatterns)
             if (const std::string difference = compareWithSscanf(line.c_str(), pattern); !difference.empty())

@@ -1,6 +1,6 @@
 // The readers' pattern matcher compared with the C library's sscanf on one line and pattern:
 // shared by the unit test and the fuzz target that generate the lines. Also the OBJ reader's single
-// pass over its commonest lines against its patterns.
+// pass over its commonest lines against its patterns, on lines and where they lie in a block.
 #pragma once
 
 #include <algorithm>
@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "assets/line_reader.h"
 #include "assets/obj_line_patterns.h"
 #include "assets/pattern_scanner.h"
 
@@ -51,6 +53,29 @@ inline std::string compareWithSscanf(const char* line, const char* pattern)
     return "";
 }
 
+// Empty when two matches of the line give the same pattern row and the same values; else what
+// differs.
+inline std::string compareObjMatches(const std::string& where, int row, const ScannedField* fields, int expected,
+                                     const ScannedField* expectedFields)
+{
+    if (row != expected)
+        return where + ": pattern " + std::to_string(row) + ", expected " + std::to_string(expected);
+    if (row < 0)
+        return "";
+    int field = 0;
+    for (const char* p = LinePatterns[row].pattern; *p; ++p) {
+        if (*p != '%')
+            continue;
+        const ScannedField& a = fields[field];
+        const ScannedField& b = expectedFields[field++];
+        const bool same = p[1] == 'd' ? a.overflow == b.overflow && (a.overflow || a.integer == b.integer)
+                                      : std::memcmp(&a.number, &b.number, sizeof(float)) == 0;
+        if (!same)
+            return where + ": field " + std::to_string(field - 1) + " differs";
+    }
+    return "";
+}
+
 // Empty when the OBJ reader's single pass matches the line to the same pattern, with the same
 // values, as trying its patterns in order does; else what differs.
 inline std::string compareObjLineMatchers(const char* line)
@@ -58,21 +83,47 @@ inline std::string compareObjLineMatchers(const char* line)
     static ObjLineMatch fast, patterns;
     const int row = matchObjLine(line, line + std::strlen(line), fast);
     const int expected = matchLinePatterns(line, patterns);
-    const std::string where = std::string("line \"") + line + "\"";
-    if (row != expected)
-        return where + ": pattern " + std::to_string(row) + ", in order " + std::to_string(expected);
-    if (row < 0)
-        return "";
-    int field = 0;
-    for (const char* p = LinePatterns[row].pattern; *p; ++p) {
-        if (*p != '%')
-            continue;
-        const ScannedField& a = fast.fields[field];
-        const ScannedField& b = patterns.fields[field++];
-        const bool same = p[1] == 'd' ? a.overflow == b.overflow && (a.overflow || a.integer == b.integer)
-                                      : std::memcmp(&a.number, &b.number, sizeof(float)) == 0;
-        if (!same)
-            return where + ": field " + std::to_string(field - 1) + " differs";
+    return compareObjMatches(std::string("line \"") + line + "\" in one pass", row, fast.fields, expected, patterns.fields);
+}
+
+// The lengths of the lines the reader cuts text into: each up to its first LF or CR, or
+// MaxLineLength characters.
+inline std::vector<std::size_t> readerLineLengths(const std::string& text)
+{
+    std::vector<std::size_t> lengths;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 1;
+        while (at + length < text.size() && length < static_cast<std::size_t>(MaxLineLength) &&
+               text[at + length - 1] != '\n' && text[at + length - 1] != '\r')
+            ++length;
+        lengths.push_back(length);
+        at += length;
+    }
+    return lengths;
+}
+
+// Empty when reading the text where it lies, as the OBJ reader reads its block, decides each line
+// it decides as the reader then cuts it and as matchObjLine matches that line, up to a NUL in it;
+// else what differs. The text ends where its terminating NUL is, as the block does.
+inline std::string compareObjLinesInPlace(const std::string& text)
+{
+    static ObjLineMatch cut;
+    ScannedField fields[MaxScannedFields];
+    const char* const end = text.c_str() + text.size();
+    std::size_t at = 0;
+    for (const std::size_t length : readerLineLengths(text)) {
+        const char* line = text.c_str() + at;
+        const char* next = nullptr;
+        if (const int row = matchObjLineInBlock(line, end, fields, next); row != ObjLineUndecided) {
+            const std::string where = "line \"" + text.substr(at, length) + "\" in place";
+            if (next != line + length)
+                return where + ": read " + std::to_string(next - line) + " characters";
+            const std::string own = text.substr(at, length);
+            const int expected = matchObjLine(own.c_str(), own.c_str() + std::strlen(own.c_str()), cut);
+            if (std::string difference = compareObjMatches(where, row, fields, expected, cut.fields); !difference.empty())
+                return difference;
+        }
+        at += length;
     }
     return "";
 }
