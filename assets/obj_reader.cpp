@@ -156,33 +156,37 @@ void adviseHugePages(void* memory, std::size_t size)
 }
 
 // Faces are taken from blocks of many, so that a large model costs a few allocations rather than
-// one per face; the blocks are freed together with the load buffer. A block is large enough to
-// hold a whole huge page; a small model touches only the first pages of its one block.
-constexpr std::size_t FaceBlockSize = 4 << 20;
+// one per face; the blocks are freed together with the load buffer. The first block is small, for
+// the small models most files hold; the next ones are large enough to hold a whole huge page.
+constexpr int FirstBlockFaces = 1024;
+constexpr int BlockFaces = (4 << 20) / sizeof(Face);
 } // namespace
 
+// A block's header, followed by its faces in the same allocation.
 struct FaceBlock {
-    static constexpr int Capacity = static_cast<int>((FaceBlockSize - 2 * sizeof(void*)) / sizeof(Face));
     FaceBlock* next;
     int used;
-    Face faces[Capacity];
+    int capacity;
+    Face* faces() { return reinterpret_cast<Face*>(this + 1); }
 };
+static_assert(sizeof(FaceBlock) % alignof(Face) == 0);
 
 namespace {
 
 Face* allocateFace(ModelLoadBuffer& buffer)
 {
     FaceBlock* block = buffer.faceBlocks;
-    if (!block || block->used == FaceBlock::Capacity) {
-        block = new (std::nothrow) FaceBlock;
-        if (!block)
+    if (!block || block->used == block->capacity) {
+        const int capacity = block ? BlockFaces : FirstBlockFaces;
+        const std::size_t size = sizeof(FaceBlock) + static_cast<std::size_t>(capacity) * sizeof(Face);
+        void* memory = ::operator new(size, std::nothrow);
+        if (!memory)
             return nullptr;
-        adviseHugePages(block, sizeof *block);
-        block->next = buffer.faceBlocks;
-        block->used = 0;
+        adviseHugePages(memory, size);
+        block = new (memory) FaceBlock{buffer.faceBlocks, 0, capacity};
         buffer.faceBlocks = block;
     }
-    return &block->faces[block->used++];
+    return &block->faces()[block->used++];
 }
 
 // Rule for bad indices: a face whose positions do not all name vertices read so far is dropped,
@@ -308,7 +312,7 @@ void releaseLoadBuffer(Model& model)
         return;
     while (FaceBlock* block = buffer->faceBlocks) {
         buffer->faceBlocks = block->next;
-        delete block;
+        ::operator delete(block);
     }
     delete buffer;
     model.loadBuffer = nullptr;
