@@ -63,6 +63,7 @@ TEST_F(DrawModel, ListsSendEveryCornerWithItsNormalAndTexCoordAndEachEdgeOnceFro
     b.face({a, c, e, d}, {}, {up, tilted, down, up});
     buildModel(b);
 
+    glNormal3f(0, 0, -1); // whatever was drawn before leaves its normal current
     const auto triangles = feedbackOf(b.model.materials[0].faceList);
     ASSERT_EQ(triangles.size(), 2u);
     for (const FedVertex& v : triangles[0].vertices)
