@@ -337,16 +337,15 @@ bool readObjStream(Model& model, std::FILE* file, LibraryOpener openLibrary, voi
     char spill[LineBufferSize];
     for (;;) {
         // The commonest lines are read where they lie, and their ends found as they are read;
-        // the rest are cut by the reader first.
+        // each other line is cut by the reader first.
         const char* end = nullptr;
         if (const char* text = unreadText(reader, end)) {
             ScannedField fields[MaxScannedFields];
+            const char* line = text;
             const char* next = nullptr;
-            if (const int row = matchObjLineInBlock(text, end, fields, next); row >= 0) {
+            for (int row; (row = matchObjLineInBlock(line, end, fields, next)) >= 0; line = next)
                 applyPattern(state, LinePatterns[row], fields);
-                skipWholeLines(reader, static_cast<std::size_t>(next - text));
-                continue;
-            }
+            skipWholeLines(reader, static_cast<std::size_t>(line - text));
         }
         std::size_t length = 0;
         const char* line = readLineInPlace(reader, spill, length);
