@@ -134,17 +134,20 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
             line += std::string(separators[random() % std::size(separators)]) + numbers[random() % std::size(numbers)];
         lines.push_back(line + endings[random() % std::size(endings)]);
     }
-    // Faces of one to six corners, mostly of one form.
+    // Faces of one to six corners, mostly of one form; half of them as exporters write them, with
+    // spaces and unsigned indices only.
     const char* const indices[] = {"1", "-2", "+3", "00012", "0", "2147483647", "2147483648", "-2147483649", "99999999999999999999"};
+    const char* const plainIndices[] = {"1", "42", "0", "1234567", "12345678"};
     for (int i = 0; i < 20000; ++i) {
+        const bool plain = i % 2 == 0;
         const unsigned form = random() % 4;
         std::string line = "f";
         for (unsigned corners = 1 + random() % 6; corners > 0; --corners) {
             const unsigned cornerForm = random() % 4 == 0 ? random() % 4 : form;
-            line += separators[random() % 3];
+            line += separators[plain ? random() % 2 * 2 : random() % 3];
             for (unsigned k = 0; k <= (cornerForm + 1) / 2; ++k) {
                 line += k == 0 ? "" : cornerForm == 2 && k == 1 ? "//" : "/";
-                line += indices[random() % std::size(indices)];
+                line += plain ? plainIndices[random() % std::size(plainIndices)] : indices[random() % std::size(indices)];
             }
         }
         lines.push_back(line + endings[random() % std::size(endings)]);
