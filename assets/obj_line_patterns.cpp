@@ -2,11 +2,11 @@
 // lines that nearly every file is made of, which must give what the patterns give.
 #include "assets/obj_line_patterns.h"
 
-#include "assets/line_reader.h"
-
 #include <algorithm>
 #include <array>
 #include <string_view>
+
+#include "assets/line_reader.h"
 
 namespace {
 

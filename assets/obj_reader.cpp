@@ -145,14 +145,16 @@ bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::i
 // offers them. A capacity model fills some 15 MB while it is read, and taking that in 4 KB pages,
 // each a fault that the kernel must clear and account for, costs more than reading the file. Only
 // advice: where it is not taken, the memory works as before.
-void adviseHugePages(void* memory, std::size_t size)
+void adviseHugePages([[maybe_unused]] void* memory, [[maybe_unused]] std::size_t size)
 {
+#ifdef MADV_HUGEPAGE
     constexpr std::uintptr_t HugePage = 2 << 20;
     const auto start = reinterpret_cast<std::uintptr_t>(memory);
     const std::uintptr_t first = (start + HugePage - 1) & ~(HugePage - 1);
     const std::uintptr_t last = (start + size) & ~(HugePage - 1);
     if (first < last)
         madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
 }
 
 // Faces are taken from blocks of many, so that a large model costs a few allocations rather than

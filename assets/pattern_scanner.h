@@ -2,6 +2,7 @@
 // without its cost: the readers' patterns use only blanks, literal characters, %d, %f and %s.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -50,7 +51,9 @@ inline bool isScanDigit(char c) { return static_cast<unsigned char>(c - '0') < 1
 inline int readDigitWord(const char* p, std::uint32_t& value)
 {
     std::uint64_t word;
-    std::memcpy(&word, p, sizeof word); // the first character in the lowest byte
+    std::memcpy(&word, p, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word); // the first character in the lowest byte
     const std::uint64_t digits = word ^ 0x3030303030303030u; // a digit's byte becomes its value
     // A byte's top bit is set where it is no digit, its value being 10 or more. A carry out of a
     // byte reaches only bytes after the first that is no digit, which are not used.
