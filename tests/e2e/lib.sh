@@ -33,7 +33,7 @@ wait_for() {
 start_x() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
     pids+=($!)
-    wait_for 15 grep -q . "$scratch/display" || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+    wait_for 15 grep -qs . "$scratch/display" || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
     export DISPLAY=":$(head -n 1 "$scratch/display")"
 }
 
