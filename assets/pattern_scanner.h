@@ -94,6 +94,14 @@ inline int appendDigits(const char*& q, const char* end, std::uint64_t& mantissa
 // %d. end is the text's terminating NUL.
 inline const char* scanIntegerField(const char* p, const char* end, ScannedField& field)
 {
+    // Indices are nearly always written without a sign and in fewer than eight digits.
+    if (std::uint32_t value = 0; end - p >= 8) {
+        if (const int count = readDigitWord(p, value); count > 0 && count < 8) {
+            field.overflow = false;
+            field.integer = static_cast<std::int32_t>(value);
+            return p + count;
+        }
+    }
     // Up to nine digits cannot overflow, and are all an index ever has.
     const char* q = (*p == '-' || *p == '+') ? p + 1 : p;
     std::uint64_t value = 0;
