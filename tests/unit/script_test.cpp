@@ -28,7 +28,7 @@ TEST(RaceTime, MinutesSecondsAndHundredthsUpTo99Minutes)
 
 TEST(RaceScript, TakesWellFormedLinesAndNamesTheLineItRefuses)
 {
-    const std::string badLines[] = {"16", "16 x", "16 ww", "-1 w", "60001 w", "16 w spacebar", "16 w space extra", "1e3 w",
+    const std::string badLines[] = {"16", "16 x", "16 ww", "-1 w", "60001 w", "16 w spacebar", "16 w space extra", "16 w space extra more", "1e3 w",
                                     "16 w-", " 16 - space space", "99999999999999999999 w", "16,w",
                                     "16" + std::string(254, ' ') + "w"}; // well formed, but one past 256 characters
     for (const std::string& bad : badLines) {
