@@ -152,6 +152,7 @@ TEST_F(Frame, TailLightsGlowByTheKeysOnlyWhileRacingFreeAndTheBeamShowsWhileAtta
         float colour[4] = {};
         glGetFloatv(GL_CURRENT_COLOR, colour);
         EXPECT_TRUE(colour[0] == 1.0f && colour[1] == 1.0f && colour[2] == 1.0f) << "the current colour changed";
+        EXPECT_FALSE(glIsEnabled(GL_BLEND)) << "case " << &c - cases << " left blending on";
     }
 }
 
