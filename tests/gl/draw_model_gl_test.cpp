@@ -175,6 +175,12 @@ TEST_F(DrawModel, BaseColourTransparencyAndTheSpecularMapAddUpOnScreen)
     unloadModel(models[0].model);
     EXPECT_TRUE(glIsList(models[1].model.materials[0].faceList) && glIsTexture(models[2].model.materials[0].specularTexture.textureId))
         << "unloading one model leaves the next ones' lists and textures";
+    // Unloaded again, it deletes nothing, though other models may have taken its names since.
+    for (GLuint name = 1; name <= 8; ++name)
+        glNewList(name, GL_COMPILE), glEndList();
+    unloadModel(models[0].model);
+    for (GLuint name = 1; name <= 8; ++name)
+        EXPECT_TRUE(glIsList(name)) << "a second unload deleted list " << name;
     EXPECT_TRUE(std::abs(seen[0].r - 128) <= 2 && seen[0].r == seen[0].g) << "lit grey, no highlight: " << seen[0].r;
     EXPECT_NEAR(seen[1].r, 64, 2) << "half transparent over black";
     EXPECT_NEAR(seen[2].r - seen[1].r, 64, 3) << "the specular map adds Ks at full strength";
