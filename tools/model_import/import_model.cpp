@@ -44,7 +44,8 @@ public:
             base = "unnamed";
         std::string name = base;
         for (int n = 2; !taken_.insert(name).second; ++n) {
-            const std::string suffix = "_" + std::to_string(n);
+            std::string suffix = "_";
+            suffix += std::to_string(n);
             name = base.substr(0, longest_ - suffix.size()) + suffix;
         }
         return name;
@@ -146,11 +147,16 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
         for (const KeptFace& face : facesOf[key]) {
             faceLines += "f";
             for (const SourceCorner& c : face.corners) {
-                faceLines += " " + std::to_string(positions.of(c.position, model.positions));
+                faceLines += ' ';
+                faceLines += std::to_string(positions.of(c.position, model.positions));
                 if (face.texCoords || face.normals)
-                    faceLines += "/" + (face.texCoords ? std::to_string(texCoords.of(c.texCoord, model.texCoords)) : "");
-                if (face.normals)
-                    faceLines += "/" + std::to_string(normals.of(c.normal, model.normals));
+                    faceLines += '/';
+                if (face.texCoords)
+                    faceLines += std::to_string(texCoords.of(c.texCoord, model.texCoords));
+                if (face.normals) {
+                    faceLines += '/';
+                    faceLines += std::to_string(normals.of(c.normal, model.normals));
+                }
             }
             faceLines += "\n";
         }
