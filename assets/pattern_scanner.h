@@ -60,7 +60,7 @@ inline int readDigitWord(const char* p, std::uint32_t& value)
     const std::uint64_t notDigit = ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
     if (notDigit == 0)
         return 8;
-    const int count = __builtin_ctzll(notDigit) / 8;
+    const int count = std::countr_zero(notDigit) / 8;
     if (count == 0)
         return 0;
     // The digits moved up to the top bytes behind zeros, then combined in pairs, fours and eight.
