@@ -8,13 +8,14 @@
 constexpr float CameraDistance = 40.0f; // units behind the car, along its ground heading
 constexpr float CameraHeight = 9.0f;    // units above the car, however it is tilted
 
-Vec4 cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
-Vec4 cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
-Vec4 cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
+// Start-up gives them their values.
+Vec4 cameraEye;
+Vec4 cameraTarget;
+Vec4 cameraUp;
 
 void updateCamera()
 {
-    Vec4 forward = {0.0f, 0.0f, 1.0f, 1.0f};
+    Vec4 forward = {0.0f, 0.0f, 1.0f};
     forward = rotateAboutAxis('x', car.orientation.x, forward);
     forward = rotateAboutAxis('y', car.orientation.y, forward);
     forward = rotateAboutAxis('z', car.orientation.z, forward);

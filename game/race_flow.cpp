@@ -14,9 +14,9 @@ GameState gameState;
 void resetRace()
 {
     gameState.phase = RacePhase::Countdown;
-    car.position = {-2.0f, 1.0f, 4.0f, 1.0f};
-    car.orientation = {0.0f, 0.0f, 0.0f, 1.0f};
-    car.velocity = {0.0f, 0.0f, 0.0f, 1.0f};
+    car.position = CarStartPosition;
+    car.orientation = {};
+    car.velocity = {};
     car.steer = 0.0f;
 }
 

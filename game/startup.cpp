@@ -12,9 +12,9 @@
 void resetControlsAndCamera()
 {
     input = InputState{};
-    cameraEye = {0.0f, 0.0f, 0.0f, 1.0f};
-    cameraTarget = {0.0f, 0.0f, 0.0f, 1.0f};
-    cameraUp = {0.0f, 1.0f, 0.0f, 1.0f};
+    cameraEye = {};
+    cameraTarget = {};
+    cameraUp = {0.0f, 1.0f, 0.0f};
 }
 
 void openGameWindow(int* argc, char** argv)

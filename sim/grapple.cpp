@@ -15,10 +15,10 @@ namespace {
 // Over the 1300-unit gap, between the crossing lanes, over the scattered blocks, and over the
 // 3000-unit gap before the finish funnel.
 constexpr Vec4 GrapplePointPositions[GrapplePointCount] = {
-    {-2.0f, 100.0f, 2350.0f, 1.0f},
-    {-14.0f, 100.0f, 5450.0f, 1.0f},
-    {6.0f, 100.0f, 13750.0f, 1.0f},
-    {32.0f, 100.0f, 17850.0f, 1.0f},
+    {-2.0f, 100.0f, 2350.0f},
+    {-14.0f, 100.0f, 5450.0f},
+    {6.0f, 100.0f, 13750.0f},
+    {32.0f, 100.0f, 17850.0f},
 };
 
 bool insideOpenInterval(float value, float centre)
@@ -54,7 +54,7 @@ bool tryAttachGrapple()
         const float sumOfSquares = dx * dx + dy * dy + dz * dz;
         const float distance = static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
         if (distance < best) {
-            car.anchor = {point.x, point.y, point.z, 1.0f};
+            car.anchor = {point.x, point.y, point.z};
             best = distance;
             found = true;
         }
@@ -69,7 +69,7 @@ void applyGrapplePull()
         return;
     }
     const Vec4 towardAnchor = {car.anchor.x - car.position.x, car.anchor.y - car.position.y,
-                               car.anchor.z - car.position.z, 1.0f};
+                               car.anchor.z - car.position.z};
     // A car exactly at the anchor has no direction to be pulled in, so the pull is skipped rather
     // than dividing by a zero length.
     if (towardAnchor.x == 0.0f && towardAnchor.y == 0.0f && towardAnchor.z == 0.0f)

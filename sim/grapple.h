@@ -7,7 +7,7 @@
 
 struct GrapplePoint {
     Model model;
-    Vec4 position = {0.0f, 0.0f, 0.0f, 1.0f};
+    Vec4 position{};
 };
 
 constexpr int GrapplePointSlots = 20; // room in the table; only the first GrapplePointCount are used

@@ -6,10 +6,11 @@ struct Vec3 {
     float x, y, z;
 };
 
-// The car's state vectors, the camera points and the grapple anchor. w is carried along and takes
-// no part in the arithmetic.
+// The car's state vectors, the camera points and the grapple anchor. w is 1 for all of them: it is
+// carried along and takes no part in the arithmetic, so it is left out where a Vec4 is written.
 struct Vec4 {
-    float x, y, z, w;
+    float x, y, z;
+    float w = 1.0f;
 };
 
 // Degrees to radians, with pi/180 rounded to single precision like every other simulation value.

@@ -156,7 +156,7 @@ Handling measureHandling()
     constexpr int MeasuredFrames = 200;     // the second half of these runs at top speed and full lock
     const Snapshot before = takeSnapshot();
     car.position.y = DropHeight;
-    car.velocity = {0.0f, 0.0f, 0.0f, 1.0f};
+    car.velocity = {};
     const double stepMs = gameState.frameDeltaMs;
     playFrame(Forward | Right);
     Handling handling;

@@ -12,10 +12,12 @@
 
 namespace {
 
+// w is 1 in every state vector, through whatever the race did to them.
 bool atStart(const Car& c)
 {
     return c.position.x == -2.0f && c.position.y == 1.0f && c.position.z == 4.0f && c.orientation.y == 0.0f &&
-           c.velocity.z == 0.0f && c.steer == 0.0f && !c.grappleAttached;
+           c.velocity.z == 0.0f && c.steer == 0.0f && !c.grappleAttached && c.position.w == 1.0f &&
+           c.orientation.w == 1.0f && c.velocity.w == 1.0f;
 }
 
 TEST(RaceFlow, OnlyReleasingSpaceOnTheEndScreenRestartsAndHeldKeysDriveTheNewRace)
@@ -107,6 +109,9 @@ TEST(Frame, TheViewportIsTheLargestFourByThreeRectangleCentredInTheWindow)
         EXPECT_TRUE((v.width == width || v.height == height) && std::abs(v.width * 3 - v.height * 4) < 12)
             << width << "x" << height << ": " << v.width << "x" << v.height;
     }
+    // Both sides hold the same whole number of ratio units: the window's width is kept.
+    const Viewport even = letterboxViewport(643, 481);
+    EXPECT_TRUE(even.width == 643 && even.height == 480) << even.width << "x" << even.height;
 }
 
 } // namespace
