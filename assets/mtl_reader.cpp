@@ -37,15 +37,15 @@ void readNumber(const char* line, const char* pattern, float& value)
 }
 
 // "map_Ka", "map_Kd", "map_Ks": the first word only, so options before the file name are taken
-// for the name. A word fits the field: the line it comes from is shorter than the field.
+// for the name. A word fits the field: the line it comes from is no longer than the field.
+static_assert(MapNameSize >= LineBufferSize);
 void readMapName(const char* line, const char* pattern, char* mapName)
 {
     ScannedField field;
     if (scanPattern(line, pattern, &field) != 1)
         return;
-    const int length = std::min(field.wordLength, MapNameSize - 1);
-    std::memcpy(mapName, field.word, static_cast<std::size_t>(length));
-    mapName[length] = '\0';
+    std::memcpy(mapName, field.word, static_cast<std::size_t>(field.wordLength));
+    mapName[field.wordLength] = '\0';
 }
 
 // "Smooth", "Normal": a number too large for an int is as malformed as a missing one.

@@ -18,9 +18,12 @@ constexpr std::array<int, PatternCount> LongerPattern = [] {
     std::array<int, PatternCount> longer{};
     for (int row = 0; row < PatternCount; ++row) {
         longer[row] = -1;
-        for (int earlier = 0; earlier < row && longer[row] < 0; ++earlier)
-            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern))
+        for (int earlier = 0; earlier < row; ++earlier) {
+            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern)) {
                 longer[row] = earlier;
+                break;
+            }
+        }
     }
     return longer;
 }();

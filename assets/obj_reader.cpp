@@ -48,7 +48,8 @@ void readLibraryLine(ObjReadState& state, const char* line)
     ScannedField word;
     if (scanPattern(line, "mtllib %s", &word) != 1)
         return;
-    char fileName[LineBufferSize + 1];
+    // The word comes from a line that fits the line buffer, so it fits with its NUL too.
+    char fileName[LineBufferSize];
     std::memcpy(fileName, word.word, static_cast<std::size_t>(word.wordLength));
     fileName[word.wordLength] = '\0';
     reportLoadingLibrary(fileName);
