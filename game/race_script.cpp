@@ -23,40 +23,38 @@ bool lastHeld[ScriptControlCount] = {};
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Splits a line into at most four words (a fourth only shows there are too many).
-int splitWords(char* line, char* words[4])
+// The next word from p on, NUL-terminated in place, with p left after it; nullptr at the line's end
+// and at every call after it.
+char* nextWord(char*& p)
 {
-    int count = 0;
-    char* p = line;
-    while (count < 4) {
-        while (*p != '\0' && isBlank(*p))
-            ++p;
-        if (*p == '\0')
-            break;
-        words[count++] = p;
-        while (*p != '\0' && !isBlank(*p))
-            ++p;
-        if (*p == '\0')
-            break;
+    while (*p != '\0' && isBlank(*p))
+        ++p;
+    if (*p == '\0')
+        return nullptr;
+    char* word = p;
+    while (*p != '\0' && !isBlank(*p))
+        ++p;
+    if (*p != '\0')
         *p++ = '\0';
-    }
-    return count;
+    return word;
 }
 
 const char* parseFrameLine(char* line, ScriptFrame& frame)
 {
-    char* words[4];
-    const int count = splitWords(line, words);
-    if (count < 2)
+    char* p = line;
+    char* const msWord = nextWord(p);
+    char* const controls = nextWord(p);
+    if (controls == nullptr)
         return "expected \"<ms> <controls> [space]\"";
-    if (count > 3)
+    char* const third = nextWord(p);
+    if (third && nextWord(p))
         return "too many words";
 
     const char* msError = "the frame time must be a whole number from 0 to 60000";
-    if (std::strlen(words[0]) > 5)
+    if (std::strlen(msWord) > 5)
         return msError;
     int ms = 0;
-    for (const char* c = words[0]; *c != '\0'; ++c) {
+    for (const char* c = msWord; *c != '\0'; ++c) {
         if (*c < '0' || *c > '9')
             return msError;
         ms = ms * 10 + (*c - '0');
@@ -65,8 +63,8 @@ const char* parseFrameLine(char* line, ScriptFrame& frame)
         return msError;
     frame.ms = ms;
 
-    if (std::strcmp(words[1], "-") != 0) {
-        for (const char* c = words[1]; *c != '\0'; ++c) {
+    if (std::strcmp(controls, "-") != 0) {
+        for (const char* c = controls; *c != '\0'; ++c) {
             const char* letter = std::strchr(ControlLetters, *c);
             if (letter == nullptr)
                 return "controls are the letters w, s, a, d and m, or - for none";
@@ -76,8 +74,8 @@ const char* parseFrameLine(char* line, ScriptFrame& frame)
             frame.held[control] = true;
         }
     }
-    if (count == 3) {
-        if (std::strcmp(words[2], "space") != 0)
+    if (third) {
+        if (std::strcmp(third, "space") != 0)
             return "the third word can only be \"space\"";
         frame.space = true;
     }
