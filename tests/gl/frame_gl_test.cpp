@@ -198,12 +198,13 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
         EXPECT_EQ(width, lineWidth);
         glGetFloatv(GL_PROJECTION_MATRIX, after);
         EXPECT_TRUE(std::equal(projection, projection + 16, after)) << "the projection changed";
-        // The camera 40 behind the car along its heading and 9 above it, looking at it.
+        // The camera 40 behind the car along its heading and 9 above it, looking at it; a car
+        // pitched by a brings the eye nearer, to 40 cos a behind, at the same height.
         const Vec4& p = car.position;
-        const double h = car.orientation.y * M_PI / 180.0;
+        const double h = car.orientation.y * M_PI / 180.0, a = car.orientation.x * M_PI / 180.0;
         glGetFloatv(GL_MODELVIEW_MATRIX, after);
         glLoadIdentity();
-        gluLookAt(p.x + 40 * std::sin(h), p.y + 9, p.z - 40 * std::cos(h), p.x, p.y, p.z, 0, 1, 0);
+        gluLookAt(p.x + 40 * std::sin(h) * std::cos(a), p.y + 9, p.z - 40 * std::cos(h) * std::cos(a), p.x, p.y, p.z, 0, 1, 0);
         glGetFloatv(GL_MODELVIEW_MATRIX, view);
         for (int i = 0; i < 16; ++i)
             EXPECT_NEAR(after[i], view[i], 1e-3) << "the camera's view, entry " << i;
@@ -227,7 +228,7 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
     frameLeavesTheState(1.5f);
     EXPECT_TRUE(pixelsOf(winTime.x, winTime.y, winTime.width, winTime.height) == time) << "the time moved on";
     gameState.phase = RacePhase::Disqualified;
-    car.orientation.y = 30.0f;
+    car.orientation = {20.0f, 30.0f, 0.0f};
     frameLeavesTheState(1.5f);
     EXPECT_TRUE(hasText(disqualified) && hasText(prompt) && !hasText(winTitle) && !hasText(clock));
 }

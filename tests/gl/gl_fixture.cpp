@@ -12,6 +12,7 @@ bool recordListCalls = false;
 std::vector<ListCall> listCalls;
 bool mipmapBuildFails = false;
 GLuint textureOfFailedBuild = 0;
+int texturesDeletedWhileBuildsFail = 0;
 long allocationsBeforeFailure = -1;
 long liveAllocations = 0;
 
@@ -47,6 +48,14 @@ extern "C" GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLsiz
         return __real_gluBuild2DMipmaps(target, components, width, height, format, type, data);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, reinterpret_cast<GLint*>(&textureOfFailedBuild));
     return GLU_OUT_OF_MEMORY;
+}
+
+extern "C" void __real_glDeleteTextures(GLsizei, const GLuint*);
+extern "C" void __wrap_glDeleteTextures(GLsizei count, const GLuint* names)
+{
+    if (mipmapBuildFails)
+        texturesDeletedWhileBuildsFail += count;
+    __real_glDeleteTextures(count, names);
 }
 
 namespace {
