@@ -67,7 +67,7 @@ void selectMaterial(ObjReadState& state, const char* line)
     const std::int32_t materialCount = state.model.materialCount;
     ScannedField word;
     std::int32_t index = 0;
-    if (scanPattern(line, "usemtl %s", &word) == 1 && materialCount > 0) {
+    if (scanPattern(line, "usemtl %s", &word) == 1) {
         // Definitions keep long names cut, so the word is cut the same way before comparing.
         char name[MaterialNameSize];
         copyMaterialName(name, word);
@@ -130,12 +130,12 @@ std::int32_t resolveIndex(const ScannedField& field, std::int32_t count)
 // Resolves one index set (positions, texture coordinates or normals) of a face; false when any
 // corner's index is bad, the whole set then being -1.
 bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::int32_t count,
-                     std::int32_t* indices)
+                     std::int32_t (&indices)[4])
 {
     for (int k = 0; k < corners; ++k) {
         indices[k] = resolveIndex(fields[k * stride], count);
         if (indices[k] < 0) {
-            std::fill(indices, indices + 4, -1);
+            std::fill(std::begin(indices), std::end(indices), -1);
             return false;
         }
     }

@@ -48,7 +48,7 @@ Lines linesOfReader(std::FILE* file, bool inPlace)
     return lines;
 }
 
-// A stream that hands out its text, then fails as a disk would.
+// A stream that hands out its text, then fails as a disk would until it is given more.
 ssize_t readThenFail(void* cookie, char* out, std::size_t size)
 {
     auto* text = static_cast<std::string*>(cookie);
@@ -96,6 +96,15 @@ TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATimeUntilAReadError)
     EXPECT_EQ(captureStdout([&] { readObjStream(read.model, failingStream(obj), nullptr, nullptr); }),
               "done.\n" + objCounts(2, 0, 0, 0, 0));
     EXPECT_TRUE(read.buffer().diagnostics.readError);
+    // It stays ended, whatever the file would give afterwards.
+    text = "ab\n";
+    file = failingStream(text);
+    startLineReader(*reader, file);
+    const char* first = readLine(*reader, spill);
+    EXPECT_TRUE(first && std::string(first) == "ab\n" && readLine(*reader, spill) == nullptr && reader->readError);
+    text = "ef\n";
+    EXPECT_EQ(readLine(*reader, spill), nullptr);
+    std::fclose(file);
 }
 
 // Every pattern the OBJ and MTL readers apply.
