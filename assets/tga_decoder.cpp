@@ -187,10 +187,9 @@ bool decodeTga(std::FILE* file, TextureImage& image, TgaPixels& pixels)
             (pixelCount + MaxRunLengthPacketPixels - 1) / MaxRunLengthPacketPixels;
         if (encoding == TgaEncoding::RunLength && available < fewestPackets * (1 + bytesPerPixel)) {
             // Too short for the image whatever its packets: walking them without storing finds
-            // where they end and prints that message. The walk cannot reach the end of the image.
-            if (readTgaRlePixels(image, nullptr, file))
-                return failWith(LoadError::FileDamaged);
-            return false;
+            // where they end and prints that message. The walk cannot reach the end of the
+            // image; if it ever did, the file would still be too short.
+            return readTgaRlePixels(image, nullptr, file) && failWith(LoadError::FileDamaged);
         }
     }
 
