@@ -34,8 +34,8 @@ private:
 // countdown's first tick is due at 1000 ms.
 void startScriptedRace();
 
-// What happens between two frames: the due timers fire, then each control whose held state changed
-// goes through the game's callbacks, then the space bar is pressed and released if asked.
+// What happens between two frames: the due timers fire, then each control's held state goes
+// through the game's callbacks, then the space bar is pressed and released if asked.
 void applyScriptFrameInput(const ScriptFrame& frame);
 
 // One script frame as the game runs it: the input between frames, the frame itself (drawn or not),
