@@ -2,6 +2,7 @@
 #include "game/sim_clock.h"
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -34,8 +35,7 @@ void simClockFireDue()
     for (;;) {
         auto next = std::min_element(state.pending.begin(), state.pending.end(),
                                      [](const SimClockTimer& a, const SimClockTimer& b) {
-                                         return a.dueMs != b.dueMs ? a.dueMs < b.dueMs
-                                                                   : a.armedOrder < b.armedOrder;
+                                         return std::tie(a.dueMs, a.armedOrder) < std::tie(b.dueMs, b.armedOrder);
                                      });
         if (next == state.pending.end() || next->dueMs > state.nowMs)
             return;
