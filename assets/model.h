@@ -126,7 +126,7 @@ struct Model {
     float scale = 1.0f;                          // every vertex coordinate is multiplied by it
     ModelLoadBuffer* loadBuffer = nullptr;       // only while loading
     Material* materials = nullptr;
-    std::int32_t materialCount = 0;
+    std::int32_t materialCount = 0;              // at most MaxMaterials: the MTL reader keeps no more
     bool useEdgeLists = true;                    // cleared for renderers that cannot draw them
 
     Model() = default;

@@ -72,7 +72,7 @@ bool addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3&
     std::map<std::uint64_t, EdgeTreeBuilder::Entry>::iterator place;
     bool isNew = false;
     try {
-        std::tie(place, isNew) = tree.index.try_emplace(key, EdgeTreeBuilder::Entry{nullptr, 0});
+        std::tie(place, isNew) = tree.index.try_emplace(key, EdgeTreeBuilder::Entry{});
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -112,7 +112,7 @@ bool addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3&
 void buildEdgeTrees(Model& model)
 {
     ModelLoadBuffer& buffer = *model.loadBuffer;
-    for (int g = 0; g < model.materialCount && g < MaxMaterials; ++g) {
+    for (int g = 0; g < model.materialCount; ++g) {
         FaceGroup& group = buffer.groups[g];
         EdgeTreeBuilder tree;
         if (addFaceEdges(tree, buffer, group.triangles, 3) && addFaceEdges(tree, buffer, group.quads, 4)) {
@@ -129,7 +129,7 @@ void buildEdgeTrees(Model& model)
 void buildEdgeLists(Model& model)
 {
     const ModelLoadBuffer& buffer = *model.loadBuffer;
-    for (int i = 0; i < model.materialCount && i < MaxMaterials; ++i) {
+    for (int i = 0; i < model.materialCount; ++i) {
         if (buffer.materialDefs[i].smoothEdges == 0 || buffer.groups[i].edgeTreeFailed)
             continue;
         Material& m = model.materials[i];

@@ -70,7 +70,7 @@ void computeNormals(Model& model)
     for (Vec3& n : buffer.averagedNormals)
         n = {0.0f, 0.0f, 0.0f};
 
-    for (int g = 0; g < model.materialCount && g < MaxMaterials; ++g) {
+    for (int g = 0; g < model.materialCount; ++g) {
         FaceGroup& group = buffer.groups[g];
         const bool smooth = groupIsSmooth(buffer, group);
         computeFaceNormals(buffer, group.triangles, 3, smooth);
