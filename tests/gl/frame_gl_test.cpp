@@ -11,6 +11,7 @@
 #include "../unit/game_support.h"
 #include "../unit/reader_test_support.h"
 #include "assets/model_loader.h"
+#include "game/startup.h"
 #include "gl_fixture.h"
 #include "sim/world_draw.h"
 
@@ -34,19 +35,14 @@ bool hasText(Rect r) { return count(TextColour, r) >= 20; }
 
 class Frame : public GlTest {
 protected:
-    // The models stay loaded for the rest of the run, as the game's do.
+    // The game's scene, loaded as start-up loads it; the models stay loaded for the rest of the
+    // run, as the game's do.
     static void SetUpTestSuite()
     {
         const auto previous = std::filesystem::current_path();
         std::filesystem::current_path(std::string(VANTOR_TEST_DATA) + "/scene");
-        captureStdout([] {
-            loadModel(groundBlockModel, "model_ground_block.obj", 20000.0f);
-            loadModel(carModel, "model_car.obj", 1.0f);
-            loadModel(buildingsModel, "model_buildings.obj", 1.0f);
-            setupGrapplePoints();
-        });
+        captureStdout(loadScene);
         std::filesystem::current_path(previous);
-        quadric = gluNewQuadric();
     }
     void SetUp() override
     {
