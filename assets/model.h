@@ -4,13 +4,14 @@
 
 #include <cstdint>
 
+#include "assets/line_reader.h"
 #include "sim/vector_math.h"
 
 // The limits of one model; the readers keep what fits and count what they drop.
 constexpr int MaxModelElements = 75000; // vertices, texture coordinates and normals, each
 constexpr int MaxMaterials = 64;
 constexpr int MaterialNameSize = 32;    // 31 characters and the NUL
-constexpr int MapNameSize = 255;        // 254 characters and the NUL
+constexpr int MapNameSize = LineBufferSize; // a map name is a word of one line
 
 struct TextureImage {
     std::uint32_t textureId = 0; // OpenGL texture name; 0 when none was created

@@ -38,7 +38,6 @@ void readNumber(const char* line, const char* pattern, float& value)
 
 // "map_Ka", "map_Kd", "map_Ks": the first word only, so options before the file name are taken
 // for the name. A word fits the field: the line it comes from is no longer than the field.
-static_assert(MapNameSize >= LineBufferSize);
 void readMapName(const char* line, const char* pattern, char* mapName)
 {
     ScannedField field;

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int MaxFrameMs = 60000;
-constexpr std::size_t MaxLineLength = 256;
+constexpr std::size_t MaxScriptLineLength = 256;
 constexpr char ControlLetters[] = "wsadm"; // in ScriptControl order
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -96,7 +96,7 @@ RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
 {
     // Room for the longest line accepted, its line end and the NUL; a longer one is refused
     // rather than read into an unbounded buffer.
-    char line[MaxLineLength + 2];
+    char line[MaxScriptLineLength + 2];
     while (std::fgets(line, sizeof line, input_) != nullptr) {
         ++lineNumber_;
         const std::size_t length = std::strlen(line);

@@ -126,7 +126,7 @@ void drawBeam()
         setGlowMaterial(beamColor);
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glColor3f(0.0f, 1.0f, 0.0f);
+        glColor3f(beamColor.x, beamColor.y, beamColor.z);
         glBegin(GL_TRIANGLES);
             glVertex3f(car.anchor.x, car.anchor.y, car.anchor.z);
             glVertex3f(p.x + 1.0f, p.y, p.z);

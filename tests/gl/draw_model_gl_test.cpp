@@ -116,14 +116,14 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
             bool depthWrite, lighting, texturing;
             GLint blendDestination, polygonMode;
             GLuint texture;
-            float offsetUnits, specular;
+            float offsetFactor, offsetUnits, specular;
         } passes[] = {
-            {m0.faceList, true, true, true, GL_ONE_MINUS_SRC_ALPHA, GL_FILL, m0.diffuseTexture.textureId, 2, 0},
+            {m0.faceList, true, true, true, GL_ONE_MINUS_SRC_ALPHA, GL_FILL, m0.diffuseTexture.textureId, 1, 2, 0},
             {edgeLists ? m0.edgeList : m0.faceList, false, true, true, GL_ONE_MINUS_SRC_ALPHA,
-             edgeLists ? GL_FILL : GL_LINE, m0.diffuseTexture.textureId, 3, 0},
-            {m0.faceList, false, true, true, GL_ONE, GL_FILL, m0.specularTexture.textureId, 1, 0.5f},
-            {m0.faceList, false, false, true, GL_ONE, GL_FILL, m0.ambientTexture.textureId, 0, 0.5f},
-            {m1.faceList, true, true, false, GL_ONE_MINUS_SRC_ALPHA, GL_FILL, m0.ambientTexture.textureId, 2, 0},
+             edgeLists ? GL_FILL : GL_LINE, m0.diffuseTexture.textureId, 1, 3, 0},
+            {m0.faceList, false, true, true, GL_ONE, GL_FILL, m0.specularTexture.textureId, 1, 1, 0.5f},
+            {m0.faceList, false, false, true, GL_ONE, GL_FILL, m0.ambientTexture.textureId, 0, 0, 0.5f},
+            {m1.faceList, true, true, false, GL_ONE_MINUS_SRC_ALPHA, GL_FILL, m0.ambientTexture.textureId, 1, 2, 0},
         };
         ASSERT_EQ(listCalls.size(), std::size(passes)) << "material 1 has no map and no outline";
         for (std::size_t i = 0; i < std::size(passes); ++i) {
@@ -132,7 +132,7 @@ TEST_F(DrawModel, EachPassIsDrawnInItsOwnState)
             EXPECT_TRUE(c.list == p.list && c.depthWrite == p.depthWrite && c.lighting == p.lighting &&
                         c.texturing == p.texturing && c.blendDestination == p.blendDestination &&
                         c.polygonMode == p.polygonMode && static_cast<GLuint>(c.texture) == p.texture &&
-                        c.offsetUnits == p.offsetUnits && c.specular[0] == p.specular && c.ambient[0] == (i < 2 || i == 4))
+                        c.offsetFactor == p.offsetFactor && c.offsetUnits == p.offsetUnits && c.specular[0] == p.specular && c.ambient[0] == (i < 2 || i == 4))
                 << "pass " << i << (edgeLists ? " with" : " without") << " edge lists";
         }
         // Left on for the caller to switch off: blending, texturing and the offsets; the rest put back.

@@ -31,6 +31,7 @@ extern "C" void __wrap_glCallList(GLuint list)
         c.polygonMode = modes[0];
         glGetIntegerv(GL_BLEND_DST, &c.blendDestination);
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &c.texture);
+        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &c.offsetFactor);
         glGetFloatv(GL_POLYGON_OFFSET_UNITS, &c.offsetUnits);
         glGetMaterialfv(GL_FRONT, GL_SPECULAR, c.specular);
         glGetMaterialfv(GL_FRONT, GL_AMBIENT, c.ambient);

@@ -37,7 +37,7 @@ struct ListCall {
     float m[16]; // the modelview matrix, column by column
     GLboolean depthWrite, lighting, texturing;
     GLint blendDestination, polygonMode, texture;
-    float offsetUnits, specular[4], ambient[4]; // the material's specular and ambient colours
+    float offsetFactor, offsetUnits, specular[4], ambient[4]; // the material's specular and ambient colours
 };
 extern bool recordListCalls;
 extern std::vector<ListCall> listCalls;
