@@ -13,28 +13,29 @@ constexpr int MaxMaterials = 64;
 constexpr int MaterialNameSize = 32;    // 31 characters and the NUL
 constexpr int MapNameSize = LineBufferSize; // a map name is a word of one line
 
+// Starts all zero: no texture.
 struct TextureImage {
-    std::uint32_t textureId = 0; // OpenGL texture name; 0 when none was created
-    std::int32_t bitsPerPixel = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
+    std::uint32_t textureId{}; // OpenGL texture name; 0 when none was created
+    std::int32_t bitsPerPixel{};
+    std::int32_t width{};
+    std::int32_t height{};
 };
 
 // One material of a loaded model, filled once by the load and read every frame. Starts all zero.
 struct Material {
-    std::uint32_t faceList = 0; // display list of the material's triangles, then its quads
-    std::uint32_t edgeList = 0; // display list of its distinct edges; 0 when none was built
+    std::uint32_t faceList{}; // display list of the material's triangles, then its quads
+    std::uint32_t edgeList{}; // display list of its distinct edges; 0 when none was built
     TextureImage diffuseTexture;
     TextureImage ambientTexture;
     TextureImage specularTexture;
-    bool smoothEdges = false;
-    bool hasDiffuseTexture = false;
-    bool hasAmbientTexture = false;
-    bool hasSpecularTexture = false;
+    bool smoothEdges{};
+    bool hasDiffuseTexture{};
+    bool hasAmbientTexture{};
+    bool hasSpecularTexture{};
     float diffuseColor[4] = {};  // RGB and the transparency as alpha
     float ambientColor[4] = {};
     float specularColor[4] = {};
-    float shininess = 0.0f;
+    float shininess{};
 };
 
 struct EdgeNode;
