@@ -5,6 +5,7 @@
 
 #include "../unit/reader_test_support.h"
 #include "assets/model_loader.h"
+#include "assets/obj_reader.h"
 #include "gl_fixture.h"
 #include "render/draw_model.h"
 
@@ -127,6 +128,24 @@ TEST_F(InSceneFolder, RunningOutOfMemoryAnywhereInALoadThrowsNothing)
         }
     }
     EXPECT_TRUE(outlineLost) << "no allocation of the edge trees failed";
+
+    // Whichever allocation of the reading fails, every face is kept or counted as dropped.
+    const auto facesOf = [](ModelLoadBuffer& b) { return b.triangleCount + b.quadCount + b.diagnostics.facesNotAllocated; };
+    ReadModel whole;
+    captureStdout([&] { readObjFile(whole.model, "model_car.obj"); });
+    bool done = false;
+    for (long failing = 0; !done; ++failing) {
+        ReadModel read;
+        captureStdout([&] {
+            allocationsBeforeFailure = failing;
+            readObjFile(read.model, "model_car.obj");
+            done = allocationsBeforeFailure >= 0;
+            allocationsBeforeFailure = -1;
+        });
+        if (read.model.loadBuffer != nullptr) {
+            EXPECT_EQ(facesOf(read.buffer()), facesOf(whole.buffer())) << "allocation " << failing << " failing";
+        }
+    }
 }
 
 } // namespace

@@ -178,7 +178,11 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
     ScannedField fields[MaxScannedFields];
     for (const char* line : {"v 1.5 -2 3\n", "vt 0.5 0.25\n", "vt 1 2 3\n", "vn 0 1 0\r", "v 1 2\n", "f 1 2 3\n",
                              "f 1/2 3/4 5/6 7/8\n", "f 1//2 3//4 5//6", "f 1/2/3 4/5/6 7/8/9 10/11/12 \n", "f\t-1 -2 -3 -4"}) {
-        EXPECT_NE(matchCommonObjLine(line, line + std::strlen(line), fields), ObjLineUndecided) << line;
+        const int row = matchCommonObjLine(line, line + std::strlen(line), fields);
+        EXPECT_NE(row, ObjLineUndecided) << line;
+        const std::string inBlock = line + std::string("\n");
+        const char* next = nullptr;
+        EXPECT_TRUE(row < 0 || matchObjLineInBlock(inBlock.c_str(), inBlock.c_str() + inBlock.size(), fields, next) == row) << line;
         lines.push_back(line);
     }
     // And where they lie in a block, as the reader reads the commonest lines: one after another,
@@ -195,6 +199,26 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
                 FAIL() << difference;
         if (const std::string difference = compareObjLineMatchers(line.c_str()); !difference.empty())
             FAIL() << difference;
+    }
+}
+
+// Eight characters give their leading digits as reading them one by one does, the value of up to
+// seven. The characters beside '0' and '9' and the bytes past 127 are where the bit trick could slip.
+TEST(PatternScanner, ADigitWordGivesTheLeadingDigitsOfEightCharacters)
+{
+    std::mt19937 random(11);
+    static const char others[] = "/:\x80\xb9\xff .-\0";
+    for (int i = 0; i < 100000; ++i) {
+        char word[8];
+        for (char& c : word)
+            c = random() % 4 ? static_cast<char>('0' + random() % 10) : others[random() % (sizeof others - 1)];
+        int count = 0;
+        std::uint32_t expected = 0;
+        while (count < 8 && word[count] >= '0' && word[count] <= '9')
+            expected = expected * 10 + static_cast<std::uint32_t>(word[count++] - '0');
+        std::uint32_t value = 0;
+        const int got = readDigitWord(word, value);
+        ASSERT_TRUE(got == count && (count == 0 || count == 8 || value == expected)) << std::string(word, 8) << ": " << got << " " << value;
     }
 }
 
