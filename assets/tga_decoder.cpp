@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <span>
 
 #include "assets/load_report.h"
 #include "assets/readable_file.h"
@@ -17,18 +19,16 @@ constexpr unsigned char RunLengthSignature[12] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0,
 
 constexpr int MaxRunLengthPacketPixels = 128;
 
-// Bytes left in the file after its current position; -1 when that cannot be told (a pipe).
-long long remainingBytes(std::FILE* file)
+// Bytes left in the file after its current position; nothing when that cannot be told (a pipe).
+std::optional<std::uint64_t> remainingBytes(std::FILE* file)
 {
     const long position = std::ftell(file);
-    if (position < 0)
-        return -1;
-    if (std::fseek(file, 0, SEEK_END) != 0)
-        return -1;
+    if (position < 0 || std::fseek(file, 0, SEEK_END) != 0)
+        return std::nullopt;
     const long end = std::ftell(file);
-    if (std::fseek(file, position, SEEK_SET) != 0 || end < 0)
-        return -1;
-    return static_cast<long long>(end) - position;
+    if (std::fseek(file, position, SEEK_SET) != 0 || end < position)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(end - position);
 }
 
 // The file read a block at a time, for the many small reads of run-length packets.
@@ -44,7 +44,8 @@ const unsigned char* takeSlow(ByteSource& source, std::size_t count)
 {
     const std::size_t left = source.end - source.position;
     std::memmove(source.block, source.block + source.position, left);
-    source.end = left + std::fread(source.block + left, 1, sizeof source.block - left, source.file);
+    const std::span<unsigned char> room = std::span(source.block).subspan(left);
+    source.end = left + std::fread(room.data(), 1, room.size(), source.file);
     source.position = 0;
     if (source.end < count) {
         source.position = source.end;
@@ -177,9 +178,8 @@ bool decodeTga(std::FILE* file, TextureImage& image, TgaPixels& pixels)
 
     // A header may promise gigabytes that the file cannot hold. Such a file fails here with the
     // message its decoding would end with, before memory is taken in proportion to the promise.
-    const long long remaining = remainingBytes(file);
-    if (remaining >= 0) {
-        const std::uint64_t available = static_cast<std::uint64_t>(remaining);
+    if (const std::optional<std::uint64_t> remaining = remainingBytes(file)) {
+        const std::uint64_t available = *remaining;
         if (encoding == TgaEncoding::Uncompressed && available < byteCount)
             return failWith(LoadError::FileDamaged);
         // Every packet holds at most 128 pixels and takes a header byte and at least one pixel.
@@ -196,24 +196,16 @@ bool decodeTga(std::FILE* file, TextureImage& image, TgaPixels& pixels)
     if (byteCount > SIZE_MAX - TgaPixelSlack)
         return failWith(LoadError::OutOfMemory);
     const std::size_t size = static_cast<std::size_t>(byteCount);
-    auto* data = static_cast<unsigned char*>(std::malloc(size + TgaPixelSlack));
+    OwnedBytes data(static_cast<unsigned char*>(std::malloc(size + TgaPixelSlack)));
     if (!data)
         return failWith(LoadError::OutOfMemory);
-    std::memset(data + size, 0, TgaPixelSlack);
-    const bool decoded = encoding == TgaEncoding::Uncompressed ? readTgaRawPixels(image, data, file)
-                                                                : readTgaRlePixels(image, data, file);
-    if (!decoded) {
-        std::free(data);
+    std::memset(data.get() + size, 0, TgaPixelSlack);
+    const bool decoded = encoding == TgaEncoding::Uncompressed ? readTgaRawPixels(image, data.get(), file)
+                                                                : readTgaRlePixels(image, data.get(), file);
+    if (!decoded)
         return false;
-    }
-    pixels = TgaPixels{data, size, encoding};
+    pixels = TgaPixels{std::move(data), size, encoding};
     return true;
-}
-
-void releaseTgaPixels(TgaPixels& pixels)
-{
-    std::free(pixels.data);
-    pixels = TgaPixels{};
 }
 
 void reportTgaLoaded(const TextureImage& image, TgaEncoding encoding)
@@ -247,8 +239,6 @@ bool decodeTgaFile(const char* fileName, TextureImage& image)
     TgaPixels pixels;
     if (!readTgaFile(fileName, image, pixels))
         return false;
-    const TgaEncoding encoding = pixels.encoding;
-    releaseTgaPixels(pixels);
-    reportTgaLoaded(image, encoding);
+    reportTgaLoaded(image, pixels.encoding);
     return true;
 }

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 #include "assets/model.h"
 
@@ -14,10 +16,16 @@ enum class TgaEncoding { Uncompressed, RunLength };
 // past the end of the image it is given.
 constexpr std::size_t TgaPixelSlack = 16;
 
-// Decoded pixels, width x height of them, red first, rows in the file's own order. Released with
-// releaseTgaPixels.
+// Bytes from malloc, freed by their owner.
+struct FreeBytes {
+    void operator()(unsigned char* bytes) const { std::free(bytes); }
+};
+using OwnedBytes = std::unique_ptr<unsigned char[], FreeBytes>;
+
+// Decoded pixels, width x height of them, red first, rows in the file's own order; freed with the
+// record.
 struct TgaPixels {
-    unsigned char* data = nullptr;
+    OwnedBytes data;
     std::size_t size = 0; // bytes of pixels, the slack not counted
     TgaEncoding encoding = TgaEncoding::Uncompressed;
 };
@@ -27,8 +35,6 @@ struct TgaPixels {
 // hold the header's values. A header that promises more pixel data than the rest of the file can
 // hold fails before anything is allocated for it. The caller closes the file.
 bool decodeTga(std::FILE* file, TextureImage& image, TgaPixels& pixels);
-
-void releaseTgaPixels(TgaPixels& pixels);
 
 // The report after a successful load: "done." and the format, width, height and bit depth lines.
 void reportTgaLoaded(const TextureImage& image, TgaEncoding encoding);

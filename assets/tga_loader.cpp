@@ -27,7 +27,7 @@ bool uploadTexture(TextureImage& image, const TgaPixels& pixels)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLint built = gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height,
                                           image.bitsPerPixel == 24 ? GL_RGB : GL_RGBA, GL_UNSIGNED_BYTE,
-                                          pixels.data);
+                                          pixels.data.get());
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     if (built != 0) {
         glDeleteTextures(1, &name);
@@ -45,14 +45,11 @@ bool loadTgaTexture(const char* fileName, TextureImage& image)
     TgaPixels pixels;
     if (!readTgaFile(fileName, image, pixels))
         return false;
-    const bool uploaded = uploadTexture(image, pixels);
-    const TgaEncoding encoding = pixels.encoding;
-    releaseTgaPixels(pixels);
     // The closest of the loader's own messages: GLU fails this way when its copies find no memory.
-    if (!uploaded) {
+    if (!uploadTexture(image, pixels)) {
         reportLoadError(LoadError::OutOfMemory);
         return false;
     }
-    reportTgaLoaded(image, encoding);
+    reportTgaLoaded(image, pixels.encoding);
     return true;
 }

@@ -228,8 +228,7 @@ void decodeFile(benchmark::State& state, const std::string& path)
         TgaPixels pixels;
         if (!decodeTga(file, image, pixels))
             state.SkipWithError("decoding failed");
-        benchmark::DoNotOptimize(pixels.data);
-        releaseTgaPixels(pixels);
+        benchmark::DoNotOptimize(pixels.data.get());
         std::fclose(file);
     }
     setLoadReportStream(nullptr);

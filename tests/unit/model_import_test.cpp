@@ -146,9 +146,8 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
         TextureImage image;
         TgaPixels pixels;
         EXPECT_TRUE(file && decodeTga(file, image, pixels)) << name;
-        std::vector<unsigned char> bytes(pixels.data, pixels.data + pixels.size);
+        std::vector<unsigned char> bytes(pixels.data.get(), pixels.data.get() + pixels.size);
         width = image.width, height = image.height, bits = image.bitsPerPixel;
-        releaseTgaPixels(pixels);
         std::fclose(file);
         return bytes;
     };

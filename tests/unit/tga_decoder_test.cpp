@@ -69,12 +69,10 @@ Pixels decode(Bytes bytes)
     EXPECT_EQ(captureStdout([&] { EXPECT_TRUE(decodeTga(file, image, pixels)); }), "") << "the decoder prints only failures";
     for (int field : {image.width, image.height, image.bitsPerPixel, pixels.encoding == TgaEncoding::RunLength ? 10 : 2})
         out.push_back(static_cast<unsigned char>(field));
-    if (pixels.data != nullptr) {
-        out.insert(out.end(), pixels.data, pixels.data + pixels.size);
-        EXPECT_EQ(Pixels(pixels.data + pixels.size, pixels.data + pixels.size + TgaPixelSlack), Pixels(TgaPixelSlack))
-            << "zeroed slack after the pixels";
+    if (const unsigned char* p = pixels.data.get()) {
+        out.insert(out.end(), p, p + pixels.size);
+        EXPECT_EQ(Pixels(p + pixels.size, p + pixels.size + TgaPixelSlack), Pixels(TgaPixelSlack)) << "zeroed slack after the pixels";
     }
-    releaseTgaPixels(pixels);
     std::fclose(file);
     return out;
 }
