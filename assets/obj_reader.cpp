@@ -10,6 +10,7 @@
 #include <cstring>
 #include <iterator>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include <sys/mman.h>
@@ -116,15 +117,17 @@ void storeElement(Vec3* table, std::int32_t& count, std::int64_t& dropped, const
     table[count++] = {fields[0].number, fields[1].number, numbers == 3 ? fields[2].number : 0.0f};
 }
 
-// OBJ indices start at 1 and count back from the last element read so far when negative. -1 for
-// an index that names no element read so far: 0, one past the end, or one too large for an int.
-std::int32_t resolveIndex(const ScannedField& field, std::int32_t count)
+// OBJ indices start at 1 and count back from the last element read so far when negative. Nothing
+// for an index that names no element read so far: 0, one past the end, or one too large for an int.
+std::optional<std::int32_t> resolveIndex(const ScannedField& field, std::int32_t count)
 {
     if (field.overflow || field.integer == 0)
-        return -1;
+        return std::nullopt;
     const std::int64_t index = field.integer > 0 ? std::int64_t{field.integer} - 1
                                                  : std::int64_t{field.integer} + count;
-    return (index >= 0 && index < count) ? static_cast<std::int32_t>(index) : -1;
+    if (index < 0 || index >= count)
+        return std::nullopt;
+    return static_cast<std::int32_t>(index);
 }
 
 // Resolves one index set (positions, texture coordinates or normals) of a face; false when any
@@ -133,11 +136,12 @@ bool resolveIndexSet(const ScannedField* fields, int stride, int corners, std::i
                      std::int32_t (&indices)[4])
 {
     for (int k = 0; k < corners; ++k) {
-        indices[k] = resolveIndex(fields[k * stride], count);
-        if (indices[k] < 0) {
+        const std::optional<std::int32_t> index = resolveIndex(fields[k * stride], count);
+        if (!index) {
             std::fill(std::begin(indices), std::end(indices), -1);
             return false;
         }
+        indices[k] = *index;
     }
     return true;
 }

@@ -18,6 +18,8 @@ namespace {
 constexpr int MaxFrameMs = 60000;
 constexpr std::size_t MaxScriptLineLength = 256;
 constexpr char ControlLetters[] = "wsadm"; // in ScriptControl order
+// Where the callbacks are told the pointer is; the game never reads it.
+constexpr int PointerX = 0, PointerY = 0;
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -83,11 +85,11 @@ const char* parseFrameLine(char* line, ScriptFrame& frame)
 void sendControlState(int control, bool held)
 {
     if (control == ScriptMouse)
-        mouseButton(GLUT_LEFT_BUTTON, held ? GLUT_DOWN : GLUT_UP, 0, 0);
+        mouseButton(GLUT_LEFT_BUTTON, held ? GLUT_DOWN : GLUT_UP, PointerX, PointerY);
     else if (held)
-        keyDown(static_cast<unsigned char>(ControlLetters[control]), 0, 0);
+        keyDown(static_cast<unsigned char>(ControlLetters[control]), PointerX, PointerY);
     else
-        keyUp(static_cast<unsigned char>(ControlLetters[control]), 0, 0);
+        keyUp(static_cast<unsigned char>(ControlLetters[control]), PointerX, PointerY);
 }
 
 } // namespace
@@ -143,8 +145,8 @@ void applyScriptFrameInput(const ScriptFrame& frame)
     for (int control : std::views::iota(0, static_cast<int>(ScriptControlCount)))
         sendControlState(control, frame.held[control]);
     if (frame.space) {
-        keyDown(' ', 0, 0);
-        keyUp(' ', 0, 0);
+        keyDown(' ', PointerX, PointerY);
+        keyUp(' ', PointerX, PointerY);
     }
 }
 

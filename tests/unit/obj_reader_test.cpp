@@ -82,7 +82,8 @@ std::string report(Model& model)
         {"normals dropped", d.normalsDropped}, {"materials dropped", d.materialsDropped}, {"names cut", d.namesCut},
         {"faces dropped", d.facesDropped}, {"texture-coordinate sets dropped", d.texCoordSetsDropped},
         {"normal sets dropped", d.normalSetsDropped}, {"faces without a group", d.facesWithoutGroup},
-        {"faces never drawn", d.undrawnFaces}, {"libraries not found", d.librariesNotFound}};
+        {"faces never drawn", d.undrawnFaces}, {"faces not allocated", d.facesNotAllocated},
+        {"libraries not found", d.librariesNotFound}, {"read error", d.readError}};
     for (const auto& [name, count] : counts)
         if (count != 0)
             out << name << " " << count << "\n";
