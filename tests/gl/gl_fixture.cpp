@@ -12,7 +12,7 @@ bool recordListCalls = false;
 std::vector<ListCall> listCalls;
 bool mipmapBuildFails = false;
 GLuint textureOfFailedBuild = 0;
-int texturesDeletedWhileBuildsFail = 0;
+int texturesWhileBuildsFail[2] = {};
 long allocationsBeforeFailure = -1;
 long liveAllocations = 0;
 
@@ -51,11 +51,19 @@ extern "C" GLint __wrap_gluBuild2DMipmaps(GLenum target, GLint components, GLsiz
     return GLU_OUT_OF_MEMORY;
 }
 
+extern "C" void __real_glGenTextures(GLsizei, GLuint*);
+extern "C" void __wrap_glGenTextures(GLsizei count, GLuint* names)
+{
+    if (mipmapBuildFails)
+        texturesWhileBuildsFail[0] += count;
+    __real_glGenTextures(count, names);
+}
+
 extern "C" void __real_glDeleteTextures(GLsizei, const GLuint*);
 extern "C" void __wrap_glDeleteTextures(GLsizei count, const GLuint* names)
 {
     if (mipmapBuildFails)
-        texturesDeletedWhileBuildsFail += count;
+        texturesWhileBuildsFail[1] += count;
     __real_glDeleteTextures(count, names);
 }
 

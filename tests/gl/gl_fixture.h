@@ -43,11 +43,11 @@ extern bool recordListCalls;
 extern std::vector<ListCall> listCalls;
 
 // Faults as a machine out of memory gives them: GLU's next mipmap builds fail while the flag is
-// set (the texture then bound is noted, and so are the names deleted meanwhile), and the allocation through the global operator new after
+// set (the texture then bound is noted, and the texture names generated and deleted meanwhile are counted), and the allocation through the global operator new after
 // allocationsBeforeFailure more fails, once (-1: none).
 extern bool mipmapBuildFails;
 extern GLuint textureOfFailedBuild;
-extern int texturesDeletedWhileBuildsFail;
+extern int texturesWhileBuildsFail[2]; // generated, deleted
 extern long allocationsBeforeFailure;
 extern long liveAllocations; // made through the global operator new and not yet deleted
 

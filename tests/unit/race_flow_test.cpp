@@ -45,6 +45,7 @@ TEST(RaceFlow, OnlyReleasingSpaceOnTheEndScreenRestartsAndHeldKeysDriveTheNewRac
     // restarts only when it is let go: the held-keys end-to-end test.)
     EXPECT_EQ(play("16 w space\n").back().phase, RacePhase::Racing);
     EXPECT_EQ(play("16 w\n" + frames(300, 16, "s") + "16 - space\n" + frames(100, 16, "-") + "16 - space\n").back().countdown, 2);
+    EXPECT_EQ(play(frames(250, 16, "s")).back().phase, RacePhase::Disqualified) << "that space was kept for the next end screen";
     startFreshGame(); // nor before the first race has ended, not even on its end screen later
     EXPECT_EQ(play(frames(100, 16, "-") + "16 - space\n" + frames(CountdownFrames - 101, 16, "-") + frames(100, 16, "s")).back().phase,
               RacePhase::Disqualified);
