@@ -172,8 +172,8 @@ constexpr int BlockFaces = (4 << 20) / sizeof(Face);
 // A block's header, followed by its faces in the same allocation.
 struct FaceBlock {
     FaceBlock* next;
-    int used;
     int capacity;
+    int used{};
     Face* faces() { return reinterpret_cast<Face*>(this + 1); }
 };
 static_assert(sizeof(FaceBlock) % alignof(Face) == 0);
@@ -190,7 +190,7 @@ Face* allocateFace(ModelLoadBuffer& buffer)
         if (!memory)
             return nullptr;
         adviseHugePages(memory, size);
-        block = new (memory) FaceBlock{buffer.faceBlocks, 0, capacity};
+        block = new (memory) FaceBlock{.next = buffer.faceBlocks, .capacity = capacity};
         buffer.faceBlocks = block;
     }
     return &block->faces()[block->used++];
