@@ -4,7 +4,6 @@
 #include <GL/glut.h>
 
 #include <cstring>
-#include <ranges>
 
 #include "game/frame.h"
 #include "game/input.h"
@@ -18,6 +17,7 @@ namespace {
 constexpr int MaxFrameMs = 60000;
 constexpr std::size_t MaxScriptLineLength = 256;
 constexpr char ControlLetters[] = "wsadm"; // in ScriptControl order
+static_assert(sizeof ControlLetters - 1 == ScriptControlCount);
 // Where the callbacks are told the pointer is; the game never reads it.
 constexpr int PointerX = 0, PointerY = 0;
 
@@ -142,7 +142,7 @@ void applyScriptFrameInput(const ScriptFrame& frame)
     simClockFireDue();
     // A window reports only the changes, but the callbacks just set the control's flag: giving
     // every control's state at every frame comes to the same.
-    for (int control : std::views::iota(0, static_cast<int>(ScriptControlCount)))
+    for (int control = 0; ControlLetters[control] != '\0'; ++control)
         sendControlState(control, frame.held[control]);
     if (frame.space) {
         keyDown(' ', PointerX, PointerY);
