@@ -55,6 +55,10 @@ TEST_F(GlTest, TexturesArriveUnskewedInPowerOfTwoSizesWithoutAlpha)
             glPixelStorei(GL_PACK_ALIGNMENT, 4);
         }
     }
+    // A file that cannot be read makes no texture.
+    TextureImage missing;
+    captureStdout([&] { EXPECT_FALSE(loadTgaTexture(folder.file("missing.tga").c_str(), missing)); });
+    EXPECT_EQ(missing.textureId, 0u);
 }
 
 } // namespace

@@ -166,7 +166,7 @@ TEST(Track, RowsMatchThePlanAndPositionsMapOntoCells)
                                              {195.9f, 0}, {196.0f, -1}, {-199.9f, 98}, {-200.0f, 99}};
     for (const auto& [x, column] : columns)
         EXPECT_EQ(trackColumnOf(x), column) << "x " << x;
-    const std::pair<float, int> rows[] = {{4.0f, 499}, {99.9f, 499}, {100.0f, 498}, {21899.9f, 281},
+    const std::pair<float, int> rows[] = {{0.0f, 499}, {-0.0f, 499}, {4.0f, 499}, {99.9f, 499}, {100.0f, 498}, {21899.9f, 281},
                                           {21900.0f, 280}, {-0.5f, 500}, {-100.0f, 501}};
     for (const auto& [z, row] : rows)
         EXPECT_EQ(trackRowOf(z), row) << "z " << z;

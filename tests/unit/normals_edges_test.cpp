@@ -30,21 +30,25 @@ protected:
 
 TEST_F(EdgeTrees, TheTreeKeepsTheShapeOfPlainInsertion)
 {
-    // Reference: plain insertion walking down from the root, in a node list.
+    // Reference: plain insertion walking down from the root, in a node list; a flat face's normal
+    // summed at both ends of each of its edges.
     struct Ref {
         std::uint64_t key;
+        Vec3 normal;
         int greater = -1, lesser = -1;
     };
     std::vector<Ref> ref;
-    const auto insert = [&ref](int u, int v) {
+    const auto insert = [&ref](int u, int v, Vec3 n) {
         const std::uint64_t key = (static_cast<std::uint64_t>(std::max(u, v)) << 32) | static_cast<std::uint64_t>(std::min(u, v));
         int parent = -1;
         for (int at = ref.empty() ? -1 : 0; at >= 0; at = ref[parent].key < key ? ref[parent].greater : ref[parent].lesser) {
-            if (ref[at].key == key)
+            if (ref[at].key == key) {
+                ref[at].normal = {ref[at].normal.x + n.x, ref[at].normal.y + n.y, ref[at].normal.z + n.z};
                 return;
+            }
             parent = at;
         }
-        ref.push_back({key});
+        ref.push_back({key, n});
         if (parent >= 0)
             (ref[parent].key < key ? ref[parent].greater : ref[parent].lesser) = static_cast<int>(ref.size()) - 1;
     };
@@ -55,25 +59,31 @@ TEST_F(EdgeTrees, TheTreeKeepsTheShapeOfPlainInsertion)
     for (int n = 0; n < 300; ++n) {
         seed = seed * 1103515245u + 12345u;
         const int p = static_cast<int>((seed >> 8) % 64), q = static_cast<int>((seed >> 16) % 64), r = static_cast<int>((seed >> 24) % 64);
-        b.face({p, q, r});
+        const Vec3 normal = {static_cast<float>(n % 3), n % 5 - 2.0f, n % 7 - 3.0f};
+        b.face({p, q, r}).faceNormal = normal;
         for (auto [u, v] : {std::pair{p, q}, std::pair{q, r}, std::pair{r, p}})
             if (u != v)
-                insert(u, v);
+                insert(u, v, normal);
     }
     const auto edges = build();
     // The drawing order: node, greater subtree, lesser subtree.
-    std::vector<std::uint64_t> expected;
+    std::vector<Ref> expected;
     for (std::vector<int> stack = {0}; !stack.empty();) {
         const Ref node = ref[static_cast<std::size_t>(stack.back())];
         stack.pop_back();
-        expected.push_back(node.key);
+        expected.push_back(node);
         for (int next : {node.lesser, node.greater})
             if (next >= 0)
                 stack.push_back(next);
     }
     ASSERT_EQ(edges.size(), expected.size());
-    for (std::size_t i = 0; i < edges.size(); ++i)
-        ASSERT_EQ((static_cast<std::uint64_t>(edges[i]->hi) << 32) | static_cast<std::uint64_t>(edges[i]->lo), expected[i]) << i;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const EdgeNode& e = *edges[i];
+        const Vec3 n = expected[i].normal;
+        ASSERT_EQ((static_cast<std::uint64_t>(e.hi) << 32) | static_cast<std::uint64_t>(e.lo), expected[i].key) << i;
+        for (const Vec3& end : {e.loNormal, e.hiNormal})
+            ASSERT_TRUE(end.x == n.x && end.y == n.y && end.z == n.z) << i;
+    }
     EXPECT_EQ(inDrawingOrder(), edges) << "the walk leaves the tree as it was";
 }
 
