@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A model made ready by vantor-model-import, drawn by the real game with its texture: a box exported
 # with a magenta PNG and a material named with spaces, imported as the game's car, shows magenta
-# where the car stands. Usage: import_test.sh IMPORT GAME
+# where the car stands, in front of the shipped ground drawn after it. Usage: import_test.sh IMPORT GAME
 . "$(dirname "$0")/lib.sh"
 importer=$1 game=$2
 
@@ -26,6 +26,7 @@ MTL
 "$importer" "$scratch/export/box.obj" "$scratch/work" --name model_car >"$scratch/import.log" 2>&1 ||
     fail "the import failed: $(cat "$scratch/import.log")"
 
+cp "$(dirname "$0")"/../../data/model_ground_block.* "$scratch/work"
 start_x
 start_game "$game" "$scratch/work"
 grep -q "Loading texture model_car_paint.tga: done." "$scratch/out" || fail "the game did not load the texture: $(cat "$scratch/out")"
