@@ -61,6 +61,12 @@ TEST(Car, GravityAlwaysFrictionOnlyOnTheGroundAndNeitherWhileAttached)
                     std::abs(car.velocity.z - expected.z) < 1e-7 && std::abs(car.steer + 0.3f - 0.056f) < 1e-7)
             << y << " " << attached << ": the steering springs back in every case";
     }
+    // Standing, the car turns on the spot; backing up, it turns the other way.
+    for (float speed : {0.0f, -0.01f}) {
+        car = {{-2.0f, 5.0f, 4.0f}, {}, {0.0f, 0.0f, speed}, 0.5f, false, {}};
+        integrateCar();
+        EXPECT_TRUE(speed == 0.0f ? car.orientation.y > 0.0f : car.orientation.y < 0.0f) << speed;
+    }
 }
 
 // Falling onto a gap from above: the step passes below the blocks, is held at their height and

@@ -119,6 +119,8 @@ TEST(TgaDecoder, EachFixtureLoadsOrFailsWithTheMessageItIsNamedFor)
     for (const auto& entry : std::filesystem::directory_iterator(VANTOR_TGA_FIXTURES))
         paths.push_back(entry.path().string());
     ASSERT_GT(paths.size(), 20u) << "no fixtures in " VANTOR_TGA_FIXTURES;
+    const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto filesBefore = openFiles();
     for (const std::string& path : paths) {
         const std::string name = std::filesystem::path(path).filename().string(), kind = name.substr(0, name.find('.'));
         TextureImage image;
@@ -131,6 +133,7 @@ TEST(TgaDecoder, EachFixtureLoadsOrFailsWithTheMessageItIsNamedFor)
         EXPECT_EQ(ok, kind == "decodes") << name;
         EXPECT_EQ(out, "Loading texture " + path + ": " + (ok ? std::string(report) : messages.at(kind)));
     }
+    EXPECT_EQ(openFiles(), filesBefore) << "a file left open";
 }
 
 // A header's promise is checked against what a file holds before anything is allocated for it;
