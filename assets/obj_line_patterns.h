@@ -10,19 +10,20 @@ struct LinePattern {
     const char* pattern;
     int required; // the count the pattern must yield
     LineKind kind;
-    int corners;  // faces: 3 or 4
-    bool texCoords;
-    bool normals;
+    // Faces only: 3 or 4 corners, and which indices each corner carries besides its position.
+    int corners{};
+    bool texCoords{};
+    bool normals{};
 };
 
 // Tried in this order; the first whose count is reached is the only one applied. So a face with
 // five or more corners is read as a quad of its first four, and a line that begins with white
 // space matches nothing.
 constexpr LinePattern LinePatterns[] = {
-    {"v %f %f %f", 3, LineKind::Vertex, 0, false, false},
-    {"vt %f %f %f", 3, LineKind::TexCoord, 0, false, false},
-    {"vt %f %f", 2, LineKind::TexCoord, 0, false, false},
-    {"vn %f %f %f", 3, LineKind::Normal, 0, false, false},
+    {"v %f %f %f", 3, LineKind::Vertex},
+    {"vt %f %f %f", 3, LineKind::TexCoord},
+    {"vt %f %f", 2, LineKind::TexCoord},
+    {"vn %f %f %f", 3, LineKind::Normal},
     {"f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", 12, LineKind::Face, 4, true, true},
     {"f %d/%d/%d %d/%d/%d %d/%d/%d", 9, LineKind::Face, 3, true, true},
     {"f %d//%d %d//%d %d//%d %d//%d", 8, LineKind::Face, 4, false, true},

@@ -74,6 +74,7 @@ TEST_F(Frame, EveryModelStandsWhereTheSimulationPutsIt)
 {
     car.position = {12.0f, 30.0f, 900.0f, 1.0f};
     car.orientation.y = 30.0f;
+    car.orientation.z = 5.0f;
     car.steer = 0.5f;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -82,9 +83,10 @@ TEST_F(Frame, EveryModelStandsWhereTheSimulationPutsIt)
     drawWorld();
     recordListCalls = false;
 
-    // The car's own +z along its heading, its up leaning 12.5 degrees about that axis; the ground
-    // under the car at height 0, unturned; each grapple point at its place.
-    const double h = 30.0 * M_PI / 180.0, lean = 12.5 * M_PI / 180.0;
+    // The car's own +z along its heading, its up leaning about that axis by the steering's 12.5
+    // degrees less its roll of 5; the ground under the car at height 0, unturned; each grapple
+    // point at its place.
+    const double h = 30.0 * M_PI / 180.0, lean = 7.5 * M_PI / 180.0;
     ASSERT_TRUE(!drawsOf(carModel).empty() && !drawsOf(groundBlockModel).empty());
     for (const float* m : drawsOf(carModel)) {
         expectColumn(m, 3, 12.0, 30.0, 900.0, "car origin");

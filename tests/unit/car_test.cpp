@@ -145,6 +145,7 @@ TEST(Grapple, TheBoxBouncesTheCarOutThroughItsTopOrBottomFace)
         {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, -3.0f},   // flying in level: the bottom face too
         {0.0f, 3.0f, 0.0f, -0.3f, -0.3f, 3.0f},  // on the top face: outside the box
         {3.0f, 1.0f, 0.0f, -0.3f, -0.3f, 1.0f},  // on a side face: outside too
+        {0.0f, 1.0f, -3.0f, -0.3f, -0.3f, 1.0f}, // on the face opposite: outside as well
     };
     for (const auto& c : cases) {
         car.position = {point.x + c[0], point.y + c[1], point.z + c[2], 1.0f};

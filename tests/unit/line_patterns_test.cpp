@@ -202,8 +202,8 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
     }
 }
 
-// Eight characters give their leading digits as reading them one by one does, the value of up to
-// seven. The characters beside '0' and '9' and the bytes past 127 are where the bit trick could slip.
+// Eight characters give their leading digits as reading them one by one does. The characters
+// beside '0' and '9' and the bytes past 127 are where the bit trick could slip.
 TEST(PatternScanner, ADigitWordGivesTheLeadingDigitsOfEightCharacters)
 {
     std::mt19937 random(11);
@@ -218,7 +218,7 @@ TEST(PatternScanner, ADigitWordGivesTheLeadingDigitsOfEightCharacters)
             expected = expected * 10 + static_cast<std::uint32_t>(word[count++] - '0');
         std::uint32_t value = 0;
         const int got = readDigitWord(word, value);
-        ASSERT_TRUE(got == count && (count == 0 || count == 8 || value == expected)) << std::string(word, 8) << ": " << got << " " << value;
+        ASSERT_TRUE(got == count && (count == 0 || value == expected)) << std::string(word, 8) << ": " << got << " " << value;
     }
 }
 
