@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <tuple>
+#include <vector>
 
 #include "game_support.h"
 
@@ -97,6 +98,14 @@ TEST(FrameTiming, OneMillisecondTwiceThenTheMeasuredDeltaAcrossRestartsAndWraps)
         EXPECT_TRUE(gameState.frameDeltaMs == 16 && frame.phase == RacePhase::Racing && atStart(frame.car))
             << "at " << frame.clock;
     EXPECT_LT(simClockNow(), 0) << "the clock did not wrap";
+
+    // Timers due at the same moment fire in the order they were armed, as the window system's do.
+    static std::vector<int> fired;
+    installSimClock();
+    for (int value : {1, 2, 3})
+        armTimer(5, [](int v) { fired.push_back(v); }, value);
+    simClockAdvanceAndFire(5);
+    EXPECT_EQ(fired, (std::vector<int>{1, 2, 3}));
 }
 
 // Whatever the window, the picture keeps its 4:3 shape as large as fits, with equal margins.
