@@ -39,57 +39,13 @@ double area(const std::vector<std::array<double, 3>>& p)
     return std::hypot(n[0], n[1], n[2]);
 }
 
-// A concave arrow of seven corners, a quad and a triangle side by side; a face without a material;
-// what exporters add that the game does not read; materials named with spaces, one past 31
-// characters, with options before a map in a subfolder, opacity as "d", an emission map.
-const char* const SourceObj = R"(# exported
-mtllib looks.mtl
-o Scene
-v 0 0 0
-v 2 0 0
-v 2 1 0
-v 3 1 0 0.5 0.5 0.5
-v 1 2 0
-v -1 1 0
-v 0 1 0
-v 4 0 0
-v 5 0 0
-v 5 1 0
-v 4 1 0
-v 6 0 0
-v 7 0 1
-v 6 1 1
-vt 0 0
-vt 1 0
-vt 1 1
-vt 0 1
-vn 0 0 1
-f 8 9 10
-s 1
-usemtl Brushed Steel Plate With A Long Name
-f 1/1/1 2/2/1 3/3/1 4/4/1 5/1/1 6/2/1 7/3/1
-usemtl glass
-f -7/1 -6/2 -5/3 -4/4
-g sign
-usemtl sign
-  f 12/1 13/2 14/3
-)";
-const char* const SourceMtl = R"(newmtl Brushed Steel Plate With A Long Name
-Kd 0.8 0.8 0.8
-Ns 500
-map_Kd -s 1 1 1 -clamp on textures/rust paint.png
-newmtl glass
-d 0.25
-newmtl sign
-map_Kd sign.tga
-map_Ke glow.jpg
-)";
 
 TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
 {
+    // The model of tests/data/import: what it holds is said at its top.
     TempFolder in;
-    in.write("model.obj", SourceObj);
-    in.write("looks.mtl", SourceMtl);
+    for (const char* name : {"model.obj", "looks.mtl"})
+        fs::copy_file(fs::path(VANTOR_IMPORT_SOURCE) / name, in.file(name));
     fs::create_directory(in.file("textures"));
     // 300 x 200 half-transparent red; a 40 x 30 JPEG; a 2 x 2 TGA with an image ID stored top row
     // first, its top left pixel green, the rest blue.
