@@ -44,10 +44,12 @@ const char* scanFloatExact(const char* p, const char* end, ScannedField& field);
 
 inline bool isScanDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
-// The value of up to eight digits at p, read as one eight-byte word, which must lie before the
-// text's end: the count of digits before the first other character, value set when there are
-// any. One word instead of a branch per digit, whose exit a processor cannot foresee when numbers
-// differ in length.
+// The value of up to seven digits at p, read as one eight-byte word, which must lie before the
+// text's end: the count of digits before the first other character, with value set, or 8 when
+// all eight bytes are digits, value then unset: the callers go on digit by digit through a run
+// that long, and leaving its conversion out pays where coordinates carry many decimals. One word
+// instead of a branch per digit, whose exit a processor cannot foresee when numbers differ in
+// length.
 inline int readDigitWord(const char* p, std::uint32_t& value)
 {
     std::uint64_t word;
@@ -58,7 +60,9 @@ inline int readDigitWord(const char* p, std::uint32_t& value)
     // A byte's top bit is set where it is no digit, its value being 10 or more. A carry out of a
     // byte reaches only bytes after the first that is no digit, which are not used.
     const std::uint64_t notDigit = ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
-    const int count = std::countr_zero(notDigit) / 8; // 8 when all are digits
+    if (notDigit == 0)
+        return 8;
+    const int count = std::countr_zero(notDigit) / 8;
     if (count == 0)
         return 0;
     // The digits moved up to the top bytes behind zeros, then combined in pairs, fours and eight.
