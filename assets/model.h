@@ -13,6 +13,12 @@ constexpr int MaxMaterials = 64;
 constexpr int MaterialNameSize = 32;    // 31 characters and the NUL
 constexpr int MapNameSize = LineBufferSize; // a map name is a word of one line
 
+// A material is blended in by its opacity (its "Tr"); below half a step of an 8-bit colour channel
+// no pixel of it changes, so it is wholly transparent, though it still hides what is drawn later.
+constexpr float MinVisibleOpacity = 0.5f / 255.0f;
+// False for a NaN too: nothing of such a material shows either.
+constexpr bool isVisibleOpacity(float opacity) { return opacity >= MinVisibleOpacity; }
+
 // Starts all zero: no texture.
 struct TextureImage {
     std::uint32_t textureId{}; // OpenGL texture name; 0 when none was created
