@@ -1,11 +1,14 @@
 // vantor-model-check: reads model files the way the game does, without a window, and says what
 // the game would make of them: the same progress lines, a summary of each material, and a warning
-// for everything the game would drop or ignore. Usage: vantor-model-check FILE.obj...
+// for everything the game would drop or ignore, or would draw without a visible pixel (a material
+// whose opacity, its "Tr", is too low to show in an 8-bit framebuffer).
+// Usage: vantor-model-check FILE.obj..., or --help (-h) for the usage on standard output.
 // Exit status: 0 when every file can be used, 1 when one cannot be opened, 2 for a usage error.
 #include <unistd.h>
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +20,13 @@
 #include "render/normals.h"
 
 namespace {
+
+constexpr const char* Usage =
+    "usage: vantor-model-check FILE.obj...\n"
+    "Reads each model as Vantor Sprint does, from the model's own folder, and prints the game's\n"
+    "loading lines, a summary of every material and a \"warning:\" line for everything the game\n"
+    "would drop or ignore, or draw fully transparent.\n"
+    "Exit status: 0 when every file can be used, 1 when one cannot be opened, 2 for a usage error.\n";
 
 struct Counts {
     int triangles = 0;
@@ -143,6 +153,15 @@ bool checkModel(const std::string& path)
                     report.warn(std::string("texture ") + map.fileName + " cannot be used: material " + materialName +
                                 " is drawn without its " + map.key);
             }
+            // The game draws such a material all the same, writing depth: it shows nothing, yet hides
+            // what is drawn behind it afterwards, a hole the files alone do not explain.
+            if (!isVisibleOpacity(def.transparency)) {
+                char opacity[64];
+                std::snprintf(opacity, sizeof opacity, "(Tr %g, below %.3g)", static_cast<double>(def.transparency),
+                              static_cast<double>(MinVisibleOpacity));
+                report.warn(std::string("material ") + materialName + " is drawn fully transparent " + opacity +
+                            ": write \"Tr 1\" for a solid material");
+            }
         }
         warnAboutDiagnostics(report, buffer.diagnostics);
         std::printf("%s: usable, %d warning%s\n\n", path.c_str(), report.warnings(), report.warnings() == 1 ? "" : "s");
@@ -160,8 +179,14 @@ bool checkModel(const std::string& path)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: vantor-model-check FILE.obj...\n");
+        std::fputs(Usage, stderr);
         return 2;
     }
     bool allOpened = true;
