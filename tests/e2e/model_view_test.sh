@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# vantor-model-view as a modder uses it: a picture of a shipped model written with --shot; a window
-# that shows an edited material after `r` and a track block after `g`; a missing file that leaves
-# the window open on an empty scene. Usage: model_view_test.sh VIEWER DATA
+# vantor-model-view as a modder uses it: its usage with --help, with no display; a picture of a
+# shipped model written with --shot, and none, with status 1, for a model that cannot be loaded; a
+# window that shows an edited material after `r` and a track block after `g`; a missing file that
+# leaves the window open on an empty scene until it is there and `r` reads it.
+# Usage: model_view_test.sh VIEWER DATA
 . "$(dirname "$0")/lib.sh"
 viewer=$1 data=$2
 window_title="Vantor Sprint model viewer"
@@ -16,8 +18,14 @@ grey='r > 200 && r == g && g == b'
 small() { convert "$scratch/$1.ppm" -sample 25% "$scratch/$1.ppm"; }
 whole="0 0 160 120"
 
+for help in --help -h; do
+    (unset DISPLAY; "$viewer" models/x.obj $help) >"$scratch/help" 2>&1 || fail "$help: $(cat "$scratch/help")"
+    grep -q '^usage: vantor-model-view FILE.obj' "$scratch/help" || fail "$help: $(cat "$scratch/help")"
+done
 start_x
-mkdir "$scratch/models"
+status=0; "$viewer" --shot x.png 2>"$scratch/usage" || status=$?
+[ "$status" -eq 2 ] && cmp "$scratch/usage" "$scratch/help" || fail "the usage error said: $(cat "$scratch/usage")"
+mkdir "$scratch/models" "$scratch/models/folder.obj"
 cp "$data"/model_grapple_point.* "$data"/grapple_*.tga "$scratch/models/"
 
 # The shipped grapple point, by the game's loader and drawing: its magenta faces in front of the
@@ -29,6 +37,13 @@ grep -qx "Completed loading model model_grapple_point.obj." "$scratch/shot.out" 
 convert "$scratch/point.png" "$scratch/point.ppm" && small point
 [ "$(count_where point $whole "$magenta")" -gt 600 ] || fail "the grapple point's magenta is missing"
 [ "$(count_where point $whole "$sky")" -gt 6000 ] || fail "the model hides the sky"
+# A model that is not there, or does not read, is no picture of the sky but an error.
+for model in no_such_model.obj folder.obj; do
+    status=0
+    (cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$viewer" models/$model --shot none.png >/dev/null 2>"$scratch/err") || status=$?
+    [ "$status" -eq 1 ] && grep -q "models/$model" "$scratch/err" || fail "$model: status $status, $(cat "$scratch/err")"
+    [ ! -e "$scratch/none.png" ] || fail "$model: a picture was written"
+done
 
 # The same model in a window; its edge material turned green on disk shows after a reload.
 start_game "$viewer" "$scratch" models/model_grapple_point.obj
@@ -56,4 +71,7 @@ sleep 1
 kill -0 "$game" 2>/dev/null || fail "the viewer ended without its model: $(cat "$scratch/err")"
 shot empty && small empty
 [ "$(count_where empty $whole "!($sky)")" -eq 0 ] || fail "the empty scene shows more than sky"
+cp "$scratch/models/model_grapple_point.obj" "$scratch/models/no_such_model.obj"
+xdotool windowfocus "$window" key r
+wait_for 15 turned_green || fail "the model put in place does not show after r"
 echo PASS

@@ -1,9 +1,11 @@
 // vantor-model-view: shows a model as the game draws it, from any side, and loads it again while it
 // is being edited. Left drag orbits, right drag or the wheel zooms, r reloads the files, o switches
 // the outlines between edge lines and faces drawn as lines, g shows a track block, Esc quits.
-// Usage: vantor-model-view FILE.obj [--scale S] [--shot FILE.png [--yaw DEG] [--pitch DEG]]
-// With --shot it draws one frame, writes the picture and ends: status 0, or 1 when the picture
-// cannot be written; 2 for a usage error.
+// Usage: vantor-model-view FILE.obj [--scale S] [--shot FILE.png [--yaw DEG] [--pitch DEG]], or
+// --help (-h) for the usage on standard output, answered before any display is needed.
+// With --shot it draws one frame, writes the picture and ends: status 0, or 1, writing nothing,
+// when the model cannot be loaded or the picture cannot be written; 2 for a usage error. Without
+// --shot a model that cannot be loaded leaves the sky, until it is there and r reads it.
 #include <GL/freeglut.h>
 
 #include <cmath>
@@ -26,17 +28,50 @@ std::unique_ptr<ModelViewer> viewer;
 int width = WindowWidth, height = WindowHeight;
 int dragButton = -1, dragX = 0, dragY = 0;
 
-int usage()
-{
-    std::fprintf(stderr, "usage: vantor-model-view FILE.obj [--scale S] [--shot FILE.png [--yaw DEG] [--pitch DEG]]\n");
-    return 2;
-}
+constexpr const char* Usage =
+    "usage: vantor-model-view FILE.obj [--scale S] [--shot FILE.png [--yaw DEG] [--pitch DEG]]\n"
+    "Draws the model as Vantor Sprint does. Left drag orbits, right drag or the wheel zooms, r reads\n"
+    "the files again, o switches the outlines, g shows a track block, Esc quits.\n"
+    "  --scale S        multiplies every coordinate by S, as the game does for some models\n"
+    "  --shot FILE.png  writes one picture, seen from --yaw DEG around the model and --pitch DEG\n"
+    "                   above it, and ends: status 1, without a picture, when the model cannot be\n"
+    "                   loaded or the picture cannot be written\n";
+
+struct Options {
+    const char* file = nullptr;
+    const char* shot = nullptr;
+    float scale = 1.0f, yaw = 30.0f, pitch = 20.0f;
+};
+
+enum class Command { View, Help, Wrong };
 
 bool number(const char* text, float& value)
 {
     char* end = nullptr;
     value = std::strtof(text, &end);
     return end != text && *end == '\0' && value == value && value > -1e30f && value < 1e30f;
+}
+
+Command parse(int argc, char** argv, Options& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
+            return Command::Help;
+        if (std::strcmp(argv[i], "--scale") == 0 && hasValue && number(argv[i + 1], o.scale) && o.scale != 0.0f)
+            ++i;
+        else if (std::strcmp(argv[i], "--yaw") == 0 && hasValue && number(argv[i + 1], o.yaw))
+            ++i;
+        else if (std::strcmp(argv[i], "--pitch") == 0 && hasValue && number(argv[i + 1], o.pitch))
+            ++i;
+        else if (std::strcmp(argv[i], "--shot") == 0 && hasValue)
+            o.shot = argv[++i];
+        else if (argv[i][0] != '-' && o.file == nullptr)
+            o.file = argv[i];
+        else
+            return Command::Wrong;
+    }
+    return o.file == nullptr ? Command::Wrong : Command::View;
 }
 
 void display()
@@ -91,27 +126,20 @@ void motion(int x, int y)
 
 int main(int argc, char** argv)
 {
-    glutInit(&argc, argv);
-    const char* file = nullptr;
-    const char* shot = nullptr;
-    float scale = 1.0f, yaw = 30.0f, pitch = 20.0f;
-    for (int i = 1; i < argc; ++i) {
-        const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--scale") == 0 && hasValue && number(argv[i + 1], scale) && scale != 0.0f)
-            ++i;
-        else if (std::strcmp(argv[i], "--yaw") == 0 && hasValue && number(argv[i + 1], yaw))
-            ++i;
-        else if (std::strcmp(argv[i], "--pitch") == 0 && hasValue && number(argv[i + 1], pitch))
-            ++i;
-        else if (std::strcmp(argv[i], "--shot") == 0 && hasValue)
-            shot = argv[++i];
-        else if (argv[i][0] != '-' && file == nullptr)
-            file = argv[i];
-        else
-            return usage();
+    // Once before glutInit, which ends the program where there is no display; once after it, which
+    // takes its own options (-display, -geometry) out of the command line.
+    Options options;
+    Command command = parse(argc, argv, options);
+    if (command != Command::Help) {
+        glutInit(&argc, argv);
+        options = Options();
+        command = parse(argc, argv, options);
     }
-    if (file == nullptr)
-        return usage();
+    if (command != Command::View) {
+        std::fputs(Usage, command == Command::Help ? stdout : stderr);
+        return command == Command::Help ? 0 : 2;
+    }
+    const Options& o = options;
 
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(WindowWidth, WindowHeight);
@@ -123,10 +151,16 @@ int main(int argc, char** argv)
     glEnable(GL_LIGHT0);
     // The picture is written from the directory the viewer was started in, before it moves into
     // the model's folder.
-    const std::string shotPath = shot == nullptr ? "" : std::filesystem::absolute(shot).string();
-    viewer = std::make_unique<ModelViewer>(file, scale);
-    viewer->setView(yaw, pitch);
-    if (shot != nullptr) {
+    const std::string shotPath = o.shot == nullptr ? "" : std::filesystem::absolute(o.shot).string();
+    viewer = std::make_unique<ModelViewer>(o.file, o.scale);
+    viewer->setView(o.yaw, o.pitch);
+    if (o.shot != nullptr) {
+        // A picture of the sky alone would pass for a model's, in a script that makes pictures.
+        if (!viewer->loaded()) {
+            std::fprintf(stderr, "vantor-model-view: cannot load %s; no picture written\n", o.file);
+            viewer.reset();
+            return 1;
+        }
         viewer->draw(width, height);
         const bool written = viewer->writePicture(shotPath, width, height);
         if (!written)
