@@ -1,53 +1,89 @@
-// Reading an exported OBJ model and its MTL libraries leniently.
+// Reading an exported OBJ model and its MTL libraries leniently, line by line, from bytes or from
+// a file read in blocks.
 #include "tools/model_import/source_model.h"
 
 #include <algorithm>
-#include <map>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "tools/model_import/file_lookup.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The line without its line end, leading blanks and a comment after '#'.
-std::string cleaned(std::string line)
+constexpr std::string_view Blanks = " \t\r\n\f\v";
+// The byte-order mark some editors put before a UTF-8 file's first line.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view trimmed(std::string_view text)
 {
-    if (const std::size_t hash = line.find('#'); hash != std::string::npos)
-        line.erase(hash);
-    const std::size_t first = line.find_first_not_of(" \t\r\n");
-    const std::size_t last = line.find_last_not_of(" \t\r\n");
-    return first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+    const std::size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
 }
 
-// The rest of the line after the keyword, blanks trimmed: a name or a file name, spaces and all.
-std::string restAfter(const std::string& line, const std::string& keyword)
+// The next word of text, blanks skipped; text is left after it.
+std::string_view nextWord(std::string_view& text)
 {
-    const std::size_t start = line.find_first_not_of(" \t", keyword.size());
-    return start == std::string::npos ? std::string() : line.substr(start);
-}
-
-std::vector<double> numbersOf(std::istringstream& words)
-{
-    std::vector<double> numbers;
-    for (std::string word; words >> word;) {
-        char* end = nullptr;
-        const double value = std::strtod(word.c_str(), &end);
-        if (end == word.c_str() || *end != '\0')
-            break;
-        numbers.push_back(value);
+    const std::size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos) {
+        text = {};
+        return {};
     }
-    return numbers;
+    const std::size_t end = std::min(text.find_first_of(Blanks, first), text.size());
+    const std::string_view word = text.substr(first, end - first);
+    text.remove_prefix(end);
+    return word;
+}
+
+// A whole word read as a number a float holds; "+1" as well as "1".
+bool parseNumber(std::string_view word, double& value)
+{
+    if (word.size() > 1 && word[0] == '+' && word[1] != '-')
+        word.remove_prefix(1);
+    const auto [end, failed] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return failed == std::errc() && end == word.data() + word.size() && std::isfinite(value) &&
+           std::abs(value) <= std::numeric_limits<float>::max();
+}
+
+// Up to three numbers from the words of text; how many were read before the first that is not one.
+int parseNumbers(std::string_view text, std::array<double, 3>& values)
+{
+    int count = 0;
+    for (std::string_view word; count < 3 && !(word = nextWord(text)).empty(); ++count)
+        if (!parseNumber(word, values[static_cast<std::size_t>(count)]))
+            break;
+    return count;
+}
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+// The line without a comment: '#' starts one, except on the lines that name things, where it may
+// be part of a name ("usemtl Material #25", "map_Kd paint#2.png").
+std::string_view withoutComment(std::string_view line, bool names)
+{
+    if (!names)
+        line = line.substr(0, line.find('#'));
+    return trimmed(line);
 }
 
 // An OBJ index, from 1 or counted back from the last element read so far, as an index from 0;
 // -1 for one that names nothing read so far.
-int resolve(const std::string& text, std::size_t count)
+int resolve(std::string_view text, std::size_t count)
 {
-    char* end = nullptr;
-    const long index = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || index == 0)
+    long index = 0;
+    const auto [end, failed] = std::from_chars(text.data(), text.data() + text.size(), index);
+    if (text.empty() || failed != std::errc() || end != text.data() + text.size() || index == 0)
         return -1;
     const long resolved = index > 0 ? index - 1 : static_cast<long>(count) + index;
     return resolved >= 0 && resolved < static_cast<long>(count) ? static_cast<int>(resolved) : -1;
@@ -55,165 +91,436 @@ int resolve(const std::string& text, std::size_t count)
 
 // The file a map line names once its options are taken off: those of a word ("-clamp on") and
 // those of up to a few numbers ("-s 1 1 1").
-std::string mapFile(const std::string& value)
+std::string_view mapFile(std::string_view value, bool& hadOptions)
 {
-    static const std::map<std::string, int> numeric = {{"-bm", 1}, {"-boost", 1}, {"-mm", 2}, {"-o", 3},
-                                                       {"-s", 3}, {"-t", 3}, {"-texres", 1}};
-    static const std::map<std::string, int> worded = {{"-blendu", 1}, {"-blendv", 1}, {"-cc", 1},
-                                                      {"-clamp", 1}, {"-imfchan", 1}, {"-type", 1}};
-    std::vector<std::pair<std::string, std::size_t>> words; // each with where it starts
-    for (std::size_t at = value.find_first_not_of(" \t"); at != std::string::npos;) {
-        const std::size_t end = value.find_first_of(" \t", at);
-        words.emplace_back(value.substr(at, end - at), at);
-        at = end == std::string::npos ? end : value.find_first_not_of(" \t", end);
-    }
-    const auto isNumber = [](const std::string& word) {
-        char* end = nullptr;
-        std::strtod(word.c_str(), &end);
-        return end != word.c_str() && *end == '\0';
+    struct Option {
+        std::string_view name;
+        int words;
+        bool numbers;
     };
-    std::size_t i = 0;
-    while (i < words.size()) {
-        const std::string& option = words[i].first;
-        if (worded.count(option) != 0) {
-            i += 2;
-        } else if (const auto found = numeric.find(option); found != numeric.end()) {
-            const std::size_t last = std::min(words.size(), i + 1 + static_cast<std::size_t>(found->second));
-            for (++i; i < last && isNumber(words[i].first);)
-                ++i;
-        } else {
+    static constexpr Option options[] = {{"-bm", 1, true}, {"-boost", 1, true}, {"-mm", 2, true}, {"-o", 3, true},
+                                         {"-s", 3, true}, {"-t", 3, true}, {"-texres", 1, true}, {"-blendu", 1, false},
+                                         {"-blendv", 1, false}, {"-cc", 1, false}, {"-clamp", 1, false},
+                                         {"-imfchan", 1, false}, {"-type", 1, false}};
+    std::string_view rest = trimmed(value);
+    for (;;) {
+        std::string_view after = rest;
+        const std::string_view word = nextWord(after);
+        const auto option = std::find_if(std::begin(options), std::end(options), [&](const Option& o) { return o.name == word; });
+        if (option == std::end(options))
             break;
+        hadOptions = true;
+        rest = after;
+        // A worded option takes its word; a numbered one takes up to its count of numbers.
+        for (int i = 0; i < option->words; ++i) {
+            std::string_view next = rest;
+            double number = 0;
+            const std::string_view argument = nextWord(next);
+            if (argument.empty() || (option->numbers && !parseNumber(argument, number)))
+                break;
+            rest = next;
         }
     }
-    return i < words.size() ? value.substr(words[i].second) : std::string();
+    return trimmed(rest);
 }
 
-bool readLibrary(const fs::path& path, SourceModel& model, std::string& error)
+bool isMapKey(std::string_view key)
 {
-    std::ifstream file(path);
-    if (!file) {
-        error = "cannot read the material library " + path.string();
-        return false;
-    }
-    SourceMaterial* current = nullptr;
-    for (std::string raw; std::getline(file, raw);) {
-        const std::string line = cleaned(raw);
-        std::istringstream words(line);
-        std::string key;
-        if (!(words >> key))
-            continue;
-        if (key == "newmtl") {
-            model.materials.push_back({});
-            current = &model.materials.back();
-            current->name = restAfter(line, key);
-            current->folder = path.parent_path();
-            continue;
-        }
-        if (current == nullptr)
-            continue;
-        const std::vector<double> n = numbersOf(words);
-        if ((key == "Ka" || key == "Kd" || key == "Ks") && !n.empty()) {
-            // One number is a grey.
-            std::array<double, 3>& colour = key == "Ka" ? current->ka : key == "Kd" ? current->kd : current->ks;
-            colour = n.size() >= 3 ? std::array<double, 3>{n[0], n[1], n[2]} : std::array<double, 3>{n[0], n[0], n[0]};
-        } else if (key == "Ns" && !n.empty()) {
-            current->hasNs = true;
-            current->ns = n[0];
-        } else if (key == "d" && !n.empty()) {
-            current->hasD = true;
-            current->d = n[0];
-        } else if (key == "Tr" && !n.empty()) {
-            current->hasTr = true;
-            current->tr = n[0];
-        } else if (key == "Smooth" && !n.empty()) {
-            current->smooth = static_cast<int>(n[0]);
-        } else if (key == "Normal" && !n.empty()) {
-            current->normal = static_cast<int>(n[0]);
-        } else if (key == "map_Kd" || key == "map_Ks" || key == "map_Ka" || key == "map_Ke") {
-            const std::string value = restAfter(line, key);
-            std::string name = mapFile(value);
-            for (char& c : name)
-                if (c == '\\')
-                    c = '/'; // a folder written the Windows way
-            if (!name.empty())
-                current->maps.push_back({key, name, name.size() != value.size()});
-        }
+    static constexpr std::string_view others[] = {"bump", "disp", "decal", "refl", "norm"};
+    return (key.size() > 4 && equalIgnoringCase(key.substr(0, 4), "map_")) ||
+           std::any_of(std::begin(others), std::end(others), [&](std::string_view k) { return equalIgnoringCase(key, k); });
+}
+
+void addOnce(std::vector<std::string>& keys, std::string_view key)
+{
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        keys.emplace_back(key);
+}
+
+// Splits bytes into lines without their line ends, the byte-order mark off the first, and hands
+// each to onLine until it returns false; lines longer than MaxSourceLineLength are counted in
+// longLines instead. False when onLine stopped it.
+template <class OnLine>
+bool forEachLine(std::string_view bytes, int& longLines, OnLine&& onLine)
+{
+    if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+        bytes.remove_prefix(ByteOrderMark.size());
+    while (!bytes.empty()) {
+        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+        const std::string_view line = bytes.substr(0, end);
+        bytes.remove_prefix(std::min(end + 1, bytes.size()));
+        if (line.size() > MaxSourceLineLength)
+            ++longLines;
+        else if (!onLine(line))
+            return false;
     }
     return true;
 }
+
+// The same for a file, read in blocks so that memory does not grow with its size: a line that
+// runs past a block is carried into the next. False when onLine stopped it or reading failed.
+template <class OnLine>
+bool forEachLine(std::FILE* file, int& longLines, OnLine&& onLine, bool& readFailed)
+{
+    constexpr std::size_t BlockSize = 1 << 20;
+    const std::unique_ptr<char[]> block(new char[BlockSize]);
+    std::string carried;         // the start of a line the last block ended in
+    bool first = true, overlong = false;
+    for (;;) {
+        const std::size_t got = std::fread(block.get(), 1, BlockSize, file);
+        std::string_view bytes(block.get(), got);
+        if (first && bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
+            bytes.remove_prefix(ByteOrderMark.size());
+        first = false;
+        while (!bytes.empty()) {
+            const std::size_t end = bytes.find('\n');
+            if (end == std::string_view::npos) {
+                // Only what fits a line is kept; the rest of an overlong one is skipped.
+                overlong = overlong || carried.size() + bytes.size() > MaxSourceLineLength;
+                if (!overlong)
+                    carried.append(bytes);
+                break;
+            }
+            std::string_view line = bytes.substr(0, end);
+            bytes.remove_prefix(end + 1);
+            overlong = overlong || carried.size() + line.size() > MaxSourceLineLength;
+            if (!overlong && !carried.empty()) {
+                carried.append(line);
+                line = carried;
+            }
+            if (overlong)
+                ++longLines;
+            else if (!onLine(line))
+                return false;
+            carried.clear();
+            overlong = false;
+        }
+        if (got < BlockSize)
+            break;
+    }
+    readFailed = std::ferror(file) != 0;
+    if (overlong)
+        ++longLines;
+    else if (!carried.empty())
+        return onLine(std::string_view(carried));
+    return true;
+}
+
+class MtlParser {
+public:
+    MtlParser(SourceModel& model, const fs::path& folder) : model_(model), folder_(folder) {}
+
+    bool line(std::string_view raw)
+    {
+        std::string_view rest = trimmed(raw);
+        const std::string_view key = nextWord(rest);
+        if (key.empty() || key[0] == '#')
+            return true;
+        const bool mapLine = isMapKey(key);
+        rest = withoutComment(rest, mapLine || equalIgnoringCase(key, "newmtl"));
+        if (equalIgnoringCase(key, "newmtl")) {
+            model_.materials.emplace_back();
+            current_ = model_.materials.size() - 1;
+            model_.materials.back().name = std::string(rest);
+            model_.materials.back().folder = folder_;
+            return true;
+        }
+        if (current_ == NoMaterial)
+            return true;
+        SourceMaterial& m = model_.materials[current_];
+        std::array<double, 3> n = {0, 0, 0};
+        const int count = parseNumbers(rest, n);
+        // One number for a colour is a grey.
+        const std::array<double, 3> colour = count >= 3 ? n : std::array<double, 3>{n[0], n[0], n[0]};
+        if (mapLine) {
+            bool hadOptions = false;
+            const std::string_view file = mapFile(rest, hadOptions);
+            if (!file.empty())
+                m.maps.push_back({std::string(key), std::string(file), hadOptions});
+        } else if (count == 0) {
+            // A key without a number changes nothing; an unknown one is reported all the same.
+            if (!isKnown(key))
+                addOnce(m.otherKeys, key);
+        } else if (equalIgnoringCase(key, "Ka")) {
+            m.ka = colour;
+        } else if (equalIgnoringCase(key, "Kd")) {
+            m.kd = colour;
+        } else if (equalIgnoringCase(key, "Ks")) {
+            m.ks = colour;
+        } else if (equalIgnoringCase(key, "Ke")) {
+            m.ke = colour;
+        } else if (equalIgnoringCase(key, "Ns")) {
+            m.ns = n[0];
+        } else if (key == "d") {
+            m.d = n[0];
+        } else if (equalIgnoringCase(key, "Tr")) {
+            m.tr = n[0];
+        } else if (key == "Smooth") {
+            m.smooth = static_cast<int>(n[0]);
+        } else if (key == "Normal") {
+            m.normal = static_cast<int>(n[0]);
+        } else {
+            addOnce(m.otherKeys, key);
+        }
+        return true;
+    }
+
+private:
+    static bool isKnown(std::string_view key)
+    {
+        static constexpr std::string_view known[] = {"Ka", "Kd", "Ks", "Ke", "Ns", "d", "Tr", "Smooth", "Normal"};
+        return std::find(std::begin(known), std::end(known), key) != std::end(known);
+    }
+
+    static constexpr std::size_t NoMaterial = static_cast<std::size_t>(-1);
+    SourceModel& model_;
+    fs::path folder_;
+    std::size_t current_ = NoMaterial;
+};
+
+class ObjParser {
+public:
+    ObjParser(const std::string& source, const SourceLimits& limits, SourceModel& model,
+              const std::function<void(std::string_view)>& readLibrary, std::string& error)
+        : source_(source), limits_(limits), model_(model), readLibrary_(readLibrary), error_(error)
+    {
+    }
+
+    // False when the model is past a limit: the message is in error.
+    bool line(std::string_view raw)
+    {
+        ++lineNumber_;
+        std::string_view rest = trimmed(raw);
+        const std::string_view key = nextWord(rest);
+        if (key.empty() || key[0] == '#')
+            return true;
+        const bool names = key == "usemtl" || key == "mtllib" || key == "o" || key == "g";
+        rest = withoutComment(rest, names);
+        if (key == "v" || key == "vt" || key == "vn")
+            return element(key, rest);
+        if (key == "f")
+            return face(rest);
+        if (key == "usemtl") {
+            const auto at = std::find(model_.materialNames.begin(), model_.materialNames.end(), rest);
+            material_ = static_cast<int>(at - model_.materialNames.begin());
+            if (at == model_.materialNames.end())
+                model_.materialNames.emplace_back(rest);
+            if (material_ >= static_cast<int>(materialUsed_.size()))
+                materialUsed_.resize(static_cast<std::size_t>(material_) + 1, false);
+        } else if (key == "mtllib") {
+            readLibrary_(rest);
+        } else if (key == "l" || key == "p") {
+            ++model_.linesAndPoints;
+        } else if (key == "o" || key == "g" || key == "s") {
+            ++model_.groupingLines;
+        } else {
+            ++model_.otherLines[std::string(key)];
+        }
+        return true;
+    }
+
+private:
+    bool element(std::string_view key, std::string_view rest)
+    {
+        SourceTable& table = key == "v" ? model_.positions : key == "vt" ? model_.texCoords : model_.normals;
+        if (table.values.size() >= limits_.elementsRead)
+            return fail("holds more than " + std::to_string(limits_.elementsRead) + " " + nameOf(table) +
+                        "; the game draws at most " + std::to_string(limits_.elements) + " of them");
+        // Every line counts, whatever it holds, so that the faces' indices keep naming what the
+        // exporter meant; numbers it lacks are 0, as a texture coordinate's second and third are.
+        std::array<double, 3> n = {0, 0, 0};
+        const int count = parseNumbers(rest, n);
+        const int needed = key == "vt" ? 1 : 3;
+        table.malformed += count < needed;
+        for (int i = count; i < 3; ++i)
+            n[static_cast<std::size_t>(i)] = 0;
+        if (key == "v" && count == 3) {
+            // Colours after the position: three more numbers.
+            std::string_view after = rest;
+            for (int i = 0; i < 3; ++i)
+                nextWord(after);
+            std::array<double, 3> colour{};
+            model_.vertexColours += parseNumbers(after, colour) == 3;
+        }
+        table.values.push_back(n);
+        table.useOrder.push_back(-1);
+        return true;
+    }
+
+    bool face(std::string_view rest)
+    {
+        const std::size_t first = model_.corners.size();
+        bool bad = false, texCoords = true, normals = true, someTexCoords = false, someNormals = false;
+        std::size_t count = 0;
+        for (std::string_view corner; !(corner = nextWord(rest)).empty(); ++count) {
+            if (count == MaxPolygonCorners) {
+                ++count; // more than the most kept: the polygon is dropped below
+                break;
+            }
+            // v, v/vt, v//vn or v/vt/vn
+            const std::size_t slash = corner.find('/');
+            const std::size_t second = slash == std::string_view::npos ? slash : corner.find('/', slash + 1);
+            SourceCorner c;
+            c.position = resolve(corner.substr(0, slash), model_.positions.values.size());
+            bad = bad || c.position < 0;
+            if (slash != std::string_view::npos) {
+                const std::string_view vt = corner.substr(slash + 1, second == std::string_view::npos ? std::string_view::npos : second - slash - 1);
+                c.texCoord = vt.empty() ? -1 : resolve(vt, model_.texCoords.values.size());
+                bad = bad || (!vt.empty() && c.texCoord < 0);
+            }
+            if (second != std::string_view::npos) {
+                c.normal = resolve(corner.substr(second + 1), model_.normals.values.size());
+                bad = bad || c.normal < 0;
+            }
+            texCoords = texCoords && c.texCoord >= 0;
+            normals = normals && c.normal >= 0;
+            someTexCoords = someTexCoords || c.texCoord >= 0;
+            someNormals = someNormals || c.normal >= 0;
+            model_.corners.push_back(c);
+        }
+        if (bad || count < 3 || count > MaxPolygonCorners) {
+            ++(bad || count < 3 ? model_.badFaces : model_.hugeFaces);
+            model_.corners.resize(first);
+            return true;
+        }
+        SourcePolygon polygon;
+        polygon.firstCorner = static_cast<std::uint32_t>(first);
+        polygon.cornerCount = static_cast<std::uint32_t>(count);
+        polygon.material = material_;
+        polygon.texCoords = texCoords;
+        polygon.normals = normals;
+        model_.polygons.push_back(polygon);
+        model_.partialFaces += (someTexCoords && !texCoords) || (someNormals && !normals);
+
+        // What the face uses, counted as it comes, so that a model past the game's limits is
+        // refused here rather than after the rest of the file.
+        for (std::size_t i = first; i < model_.corners.size(); ++i) {
+            const SourceCorner& c = model_.corners[i];
+            if (!use(model_.positions, c.position) || (texCoords && !use(model_.texCoords, c.texCoord)) ||
+                (normals && !use(model_.normals, c.normal)))
+                return false;
+        }
+        if (material_ >= 0 && !materialUsed_[static_cast<std::size_t>(material_)]) {
+            materialUsed_[static_cast<std::size_t>(material_)] = true;
+            // Only names a library has defined by now count: the rest share one default
+            // material, and a library named later is rare enough to be checked at the end.
+            const std::string& name = model_.materialNames[static_cast<std::size_t>(material_)];
+            const bool defined = std::any_of(model_.materials.begin(), model_.materials.end(),
+                                             [&](const SourceMaterial& m) { return m.name == name; });
+            if (defined && ++definedUsed_ > limits_.materials)
+                return fail("uses more than " + std::to_string(limits_.materials) +
+                            " materials; the game reads at most " + std::to_string(limits_.materials));
+        }
+        return true;
+    }
+
+    bool use(SourceTable& table, int index)
+    {
+        int& order = table.useOrder[static_cast<std::size_t>(index)];
+        if (order >= 0)
+            return true;
+        if (table.used.size() >= limits_.elements)
+            return fail("uses more than " + std::to_string(limits_.elements) + " " + nameOf(table) +
+                        " in its faces; the game reads at most " + std::to_string(limits_.elements));
+        order = static_cast<int>(table.used.size());
+        table.used.push_back(index);
+        return true;
+    }
+
+    const char* nameOf(const SourceTable& table) const
+    {
+        return &table == &model_.positions ? "positions" : &table == &model_.texCoords ? "texture coordinates" : "normals";
+    }
+
+    bool fail(const std::string& what)
+    {
+        error_ = source_ + " " + what + " (line " + std::to_string(lineNumber_) + ")";
+        return false;
+    }
+
+    const std::string& source_;
+    const SourceLimits& limits_;
+    SourceModel& model_;
+    std::function<void(std::string_view)> readLibrary_;
+    std::string& error_;
+    long long lineNumber_ = 0;
+    int material_ = -1;
+    std::vector<bool> materialUsed_;
+    std::size_t definedUsed_ = 0;
+};
+
+std::FILE* openFile(const fs::path& path)
+{
+    std::error_code failed;
+    return fs::is_directory(path, failed) ? nullptr : std::fopen(path.c_str(), "rb");
+}
+
+bool readLibraryFile(const fs::path& path, SourceModel& model)
+{
+    std::FILE* file = openFile(path);
+    if (file == nullptr)
+        return false;
+    MtlParser parser(model, path.parent_path());
+    bool readFailed = false;
+    forEachLine(file, model.longLines, [&](std::string_view line) { return parser.line(line); }, readFailed);
+    std::fclose(file);
+    return !readFailed;
+}
+
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 } // namespace
 
-bool readSourceModel(const fs::path& objPath, SourceModel& model, std::string& error)
+void parseSourceMtl(std::string_view bytes, const fs::path& folder, SourceModel& model)
 {
-    std::ifstream file(objPath);
-    if (!file || fs::is_directory(objPath)) {
+    MtlParser parser(model, folder);
+    int longLines = 0;
+    forEachLine(bytes, longLines, [&](std::string_view line) { return parser.line(line); });
+    model.longLines += longLines;
+}
+
+bool parseSourceObj(std::string_view bytes, const std::string& source, const SourceLimits& limits, SourceModel& model,
+                    const std::function<void(std::string_view)>& readLibrary, std::string& error)
+{
+    ObjParser parser(source, limits, model, readLibrary, error);
+    return forEachLine(bytes, model.longLines, [&](std::string_view line) { return parser.line(line); });
+}
+
+bool readSourceModel(const fs::path& objPath, const SourceLimits& limits, SourceModel& model, std::string& error)
+{
+    std::FILE* file = openFile(objPath);
+    if (file == nullptr) {
         error = "cannot read " + objPath.string();
         return false;
     }
-    std::string material;
-    for (std::string raw; std::getline(file, raw);) {
-        const std::string line = cleaned(raw);
-        std::istringstream words(line);
-        std::string key;
-        if (!(words >> key))
-            continue;
-        if (key == "v" || key == "vt" || key == "vn") {
-            const std::vector<double> n = numbersOf(words);
-            auto& table = key == "v" ? model.positions : key == "vt" ? model.texCoords : model.normals;
-            if (key == "v" && n.size() >= 6)
-                ++model.vertexColours;
-            if (n.size() >= (key == "vt" ? 1u : 3u))
-                table.push_back({n[0], n.size() > 1 ? n[1] : 0.0, n.size() > 2 ? n[2] : 0.0});
-        } else if (key == "f") {
-            SourcePolygon polygon{{}, material};
-            bool bad = false;
-            for (std::string corner; words >> corner;) {
-                // v, v/vt, v//vn or v/vt/vn
-                const std::size_t slash = corner.find('/'), second = slash == std::string::npos ? slash : corner.find('/', slash + 1);
-                SourceCorner c;
-                c.position = resolve(corner.substr(0, slash), model.positions.size());
-                if (slash != std::string::npos) {
-                    const std::string vt = corner.substr(slash + 1, second == std::string::npos ? std::string::npos : second - slash - 1);
-                    c.texCoord = vt.empty() ? -1 : resolve(vt, model.texCoords.size());
-                    bad = bad || (!vt.empty() && c.texCoord < 0);
-                }
-                if (second != std::string::npos) {
-                    c.normal = resolve(corner.substr(second + 1), model.normals.size());
-                    bad = bad || c.normal < 0;
-                }
-                bad = bad || c.position < 0;
-                polygon.corners.push_back(c);
+    const fs::path folder = objPath.parent_path();
+    const auto readLibrary = [&](std::string_view value) {
+        // One library with spaces in its name, or several, each one word; where neither is
+        // found, the line as a whole is what is missing.
+        std::vector<std::string> names;
+        if (!findModelFile(std::string(value), {folder}).has_value())
+            for (std::string_view rest = value, word; !(word = nextWord(rest)).empty();)
+                names.emplace_back(word);
+        if (std::none_of(names.begin(), names.end(), [&](const std::string& name) { return findModelFile(name, {folder}).has_value(); }))
+            names = {std::string(value)};
+        for (const std::string& name : names) {
+            const auto found = findModelFile(name, {folder});
+            if (!found || !readLibraryFile(found->path, model)) {
+                model.warnings.push_back("warning: material library " + inQuotes(name) + (found ? " cannot be read" : " not found") +
+                                         "; the faces of its materials get the plain default material");
+                continue;
             }
-            if (bad || polygon.corners.size() < 3)
-                ++model.badFaces;
-            else if (polygon.corners.size() > MaxPolygonCorners)
-                ++model.hugeFaces;
-            else
-                model.polygons.push_back(polygon);
-        } else if (key == "usemtl") {
-            material = restAfter(line, key);
-        } else if (key == "mtllib") {
-            // One library with spaces in its name, or several, each one word.
-            const std::string rest = restAfter(line, key);
-            std::vector<std::string> names;
-            if (fs::exists(objPath.parent_path() / rest)) {
-                names.push_back(rest);
-            } else {
-                std::istringstream split(rest);
-                for (std::string name; split >> name;)
-                    names.push_back(name);
-            }
-            for (const std::string& name : names)
-                if (!readLibrary(objPath.parent_path() / name, model, error))
-                    return false;
-        } else if (key == "l" || key == "p") {
-            ++model.linesAndPoints;
-        } else if (key == "o" || key == "g" || key == "s") {
-            ++model.groupingLines;
-        } else {
-            ++model.otherLines;
+            if (found->by != FoundBy::AsWritten)
+                model.found.push_back("material library " + inQuotes(name) + " found as " + found->path.string());
         }
+    };
+    ObjParser parser(objPath.string(), limits, model, readLibrary, error);
+    bool readFailed = false;
+    const bool read = forEachLine(file, model.longLines, [&](std::string_view line) { return parser.line(line); }, readFailed);
+    std::fclose(file);
+    if (read && readFailed) {
+        error = "cannot read " + objPath.string() + " to its end";
+        return false;
     }
-    return true;
+    return read;
 }
