@@ -1,7 +1,8 @@
-// vantor-model-import run for real on a model as a 3D program exports one: what it writes passes the
-// model check clean, draws the same surface through the game's own reader, and carries every
-// texture over with its colours, its alpha and its rows the right way up; and it ends with its
-// status, writing nothing, when it cannot or must not.
+// vantor-model-import run for real on models as 3D programs export them: what it writes passes the
+// model check clean, draws the same surface through the game's own reader, wound and turned the
+// way its author made it, in the colours, opacity and maps the author meant, with every texture
+// carried over with its colours, its alpha and its rows the right way up; what it drops or cannot
+// find it says; and it ends with its status, writing nothing, when it cannot or must not.
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 #include <sys/wait.h>
@@ -16,10 +17,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Point = std::array<double, 3>;
+using Colour = std::array<int, 3>;
 
 // Runs a command line, both streams into output; the exit status.
 int run(const std::string& command, std::string& output)
 {
+    output.clear();
     std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     char buffer[4096];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
@@ -28,17 +32,122 @@ int run(const std::string& command, std::string& output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Twice the area of a polygon, from Newell's normal: the same however it is split into triangles.
-double area(const std::vector<std::array<double, 3>>& p)
+// Newell's normal of a polygon: the way its corners turn faces, twice its area long, the same
+// however it is split into triangles.
+Point newell(const std::vector<Point>& p)
 {
-    double n[3] = {};
+    Point n = {};
     for (std::size_t i = 0; i < p.size(); ++i) {
         const auto &a = p[i], &b = p[(i + 1) % p.size()];
         n[0] += (a[1] - b[1]) * (a[2] + b[2]), n[1] += (a[2] - b[2]) * (a[0] + b[0]), n[2] += (a[0] - b[0]) * (a[1] + b[1]);
     }
-    return std::hypot(n[0], n[1], n[2]);
+    return n;
 }
 
+double dot(const Point& a, const Point& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// A face as the game reads it: its material, its corners and, where the file gives them, the
+// normal of its first corner.
+struct ReadFace {
+    std::string material;
+    std::vector<Point> corners;
+    std::optional<Point> normal;
+};
+
+// One of the exports of tests/data/import, copied with the pictures its materials name painted in
+// plain colours, made ready by the real importer and read back with the game's own reader.
+class Imported {
+public:
+    Imported(const std::string& folder, const std::string& obj, const std::map<std::string, Colour>& pictures,
+             const std::string& options = "")
+    {
+        fs::copy(fs::path(VANTOR_IMPORT_SOURCE) / folder, in.file(""), fs::copy_options::recursive);
+        for (const auto& [name, colour] : pictures) {
+            fs::create_directories(fs::path(in.file(name)).parent_path());
+            std::vector<unsigned char> pixels;
+            for (int i = 0; i < 16 * 16; ++i)
+                pixels.insert(pixels.end(), colour.begin(), colour.end());
+            if (fs::path(name).extension() == ".jpg")
+                stbi_write_jpg(in.file(name).c_str(), 16, 16, 3, pixels.data(), 95);
+            else
+                stbi_write_png(in.file(name).c_str(), 16, 16, 3, pixels.data(), 16 * 3);
+        }
+        status = run("'" VANTOR_MODEL_IMPORT_PATH "' '" + in.file(obj) + "' '" + out.file("") + "' --name model " + options, said);
+        if (status != 0)
+            return;
+        const fs::path previous = fs::current_path();
+        fs::current_path(out.file("")); // where the game reads its models, and their libraries
+        captureStdout([&] { readObjFile(read.model, "model.obj"); });
+        fs::current_path(previous);
+        const ModelLoadBuffer& b = read.buffer();
+        for (int g = 0; g < read.model.materialCount; ++g)
+            for (const Face* face : {b.groups[g].triangles, b.groups[g].quads})
+                for (; face; face = face->next) {
+                    faces.push_back({b.materialDefs[g].name, {}, {}});
+                    for (int k = 0; k < 4 && face->v[k] >= 0; ++k)
+                        faces.back().corners.push_back({b.vertices[face->v[k]].x, b.vertices[face->v[k]].y, b.vertices[face->v[k]].z});
+                    if (face->vn[0] >= 0)
+                        faces.back().normal = Point{b.normals[face->vn[0]].x, b.normals[face->vn[0]].y, b.normals[face->vn[0]].z};
+                }
+    }
+
+    bool says(const std::string& text) const { return said.find(text) != std::string::npos; }
+
+    const MaterialDef& material(const std::string& name)
+    {
+        for (int g = 0; g < read.model.materialCount; ++g)
+            if (name == read.buffer().materialDefs[g].name)
+                return read.buffer().materialDefs[g];
+        ADD_FAILURE() << "no material " << name << " in:\n" << said;
+        static MaterialDef none{};
+        return none;
+    }
+
+    // The first pixel of a texture written, and its size and depth.
+    std::vector<unsigned char> texture(const std::string& name, int& width, int& height, int& bits)
+    {
+        std::FILE* file = std::fopen(out.file(name).c_str(), "rb");
+        TextureImage image;
+        TgaPixels pixels;
+        EXPECT_TRUE(file && decodeTga(file, image, pixels)) << name << " in:\n" << said;
+        if (file)
+            std::fclose(file);
+        width = image.width, height = image.height, bits = image.bitsPerPixel;
+        return pixels.data ? std::vector<unsigned char>(pixels.data.get(), pixels.data.get() + pixels.size) : std::vector<unsigned char>{};
+    }
+    Colour textureColour(const std::string& name)
+    {
+        int w = 0, h = 0, bits = 0;
+        const auto pixels = texture(name, w, h, bits);
+        return pixels.size() < 3 ? Colour{-1, -1, -1} : Colour{pixels[0], pixels[1], pixels[2]};
+    }
+
+    // What the model check says of what was written.
+    std::string checked()
+    {
+        std::string text;
+        run("cd '" + out.file("") + "' && '" VANTOR_MODEL_CHECK_PATH "' model.obj", text);
+        return text;
+    }
+
+    TempFolder in, out;
+    int status = -1;
+    std::string said;
+    ReadModel read;
+    std::vector<ReadFace> faces;
+};
+
+// Every face faces the way its author wound it: along its normals where the file gives them.
+void expectWoundAsNormals(const Imported& model)
+{
+    for (const ReadFace& face : model.faces)
+        EXPECT_GT(face.normal ? dot(newell(face.corners), *face.normal) : 1.0, 0) << "a face of " << face.material << " wound backwards";
+}
+
+bool near(const Colour& a, const Colour& b, int tolerance = 12)
+{
+    return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance && std::abs(a[2] - b[2]) <= tolerance;
+}
 
 TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
 {
@@ -68,7 +177,7 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     EXPECT_NE(checked.find("\nmodel.obj: usable, 0 warnings\n"), std::string::npos) << checked;
 
     // The game's reader finds the same surface, twice the size: the area of every material's faces
-    // and the positions they use.
+    // and the positions they use; every face of the model faces +z, as it was wound.
     ReadModel read;
     const fs::path previous = fs::current_path();
     fs::current_path(out.file("")); // where the game reads its models, and their libraries
@@ -76,17 +185,19 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     fs::current_path(previous);
     const ModelLoadBuffer& b = read.buffer();
     std::map<std::string, double> areas;
-    std::set<std::array<double, 3>> positions;
+    std::set<Point> positions;
     for (int g = 0; g < read.model.materialCount; ++g)
         for (const Face* face : {b.groups[g].triangles, b.groups[g].quads})
             for (; face; face = face->next) {
-                std::vector<std::array<double, 3>> corners;
+                std::vector<Point> corners;
                 for (int k = 0; k < 4 && face->v[k] >= 0; ++k) {
                     const Vec3& p = b.vertices[face->v[k]];
                     corners.push_back({p.x / 2, p.y / 2, p.z / 2});
                     positions.insert(corners.back());
                 }
-                areas[b.materialDefs[g].name] += area(corners) / 2;
+                const Point n = newell(corners);
+                EXPECT_GE(n[2], 0) << "a face of " << b.materialDefs[g].name << " wound backwards";
+                areas[b.materialDefs[g].name] += std::hypot(n[0], n[1], n[2]) / 2;
             }
     const std::map<std::string, double> expected = {{"default", 0.5}, {"Brushed_Steel_Plate_With_A_Long", 4.0},
                                                     {"glass", 1.0}, {"sign", std::sqrt(3.0) / 2}};
@@ -95,6 +206,14 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
         EXPECT_NEAR(areas[name], value, 1e-6) << name;
     EXPECT_EQ(positions.size(), 14u);
     EXPECT_TRUE(positions.count({-1, 1, 0}) == 1 && positions.count({6, 1, 1}) == 1);
+    // Opacity "d 0.25" is the game's "Tr 0.25"; shininess 500 of 1000 is 64 of OpenGL's 128.
+    for (int g = 0; g < read.model.materialCount; ++g) {
+        const std::string name = b.materialDefs[g].name;
+        EXPECT_FLOAT_EQ(b.materialDefs[g].transparency, name == "glass" ? 0.25f : 1.0f) << name;
+        if (name == "Brushed_Steel_Plate_With_A_Long") {
+            EXPECT_FLOAT_EQ(b.materialDefs[g].shininess, 64.0f);
+        }
+    }
 
     // The textures: sides scaled to powers of two, alpha kept where it is used, the bottom row first.
     const auto decoded = [&](const std::string& name, int& width, int& height, int& bits) {
@@ -118,23 +237,125 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
         << "the top left pixel, on the top row, last";
 }
 
+TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
+{
+    // 3ds Max, z up and its front toward -y, turned by --up z: it stands upright, its front (red,
+    // "Material #25") toward the game's +z and its back (blue, "Material #26") toward -z, two
+    // materials still; its pictures named by a Windows path are found beside the library, except
+    // one that is not there at all, which costs its material only that map; the copy of the colour
+    // map in map_Ka glows nowhere.
+    Imported max("max", "road_sign.obj", {{"road_d.jpg", {200, 30, 30}}}, "--up z");
+    ASSERT_EQ(max.status, 0) << max.said;
+    expectWoundAsNormals(max);
+    for (const ReadFace& face : max.faces) {
+        const bool front = face.material == "Material__25";
+        EXPECT_NEAR(newell(face.corners)[2] / std::hypot(newell(face.corners)[0], newell(face.corners)[1], newell(face.corners)[2]),
+                    front ? 1.0 : -1.0, 1e-6) << face.material;
+        for (const Point& p : face.corners)
+            EXPECT_TRUE(p[1] >= 0 && p[1] <= 2 && std::abs(p[0]) <= 1 && p[2] <= 0 && p[2] >= -0.5) << face.material;
+    }
+    const MaterialDef &front = max.material("Material__25"), &back = max.material("Material__26");
+    EXPECT_TRUE(front.diffuse[0] > 0.8f && back.diffuse[2] > 0.8f);
+    EXPECT_TRUE(front.ambientMap[0] == '\0' && back.ambientMap[0] == '\0' && back.diffuseMap[0] == '\0');
+    EXPECT_TRUE(near(max.textureColour(front.diffuseMap), {200, 30, 30}));
+    EXPECT_TRUE(max.says("warning: texture \"G:\\models\\back_d.jpg\" not found: material Material__26 is drawn without its colour map"))
+        << max.said;
+    EXPECT_TRUE(max.says("texture \"G:\\models\\road_d.jpg\" found as ") && max.says("dropped map_Ka of 2 materials") &&
+                max.says("dropped Tf of 2 materials") && max.says("turned from +z up and -y forward"))
+        << max.said;
+    EXPECT_EQ(max.said.find("no face uses"), std::string::npos) << max.said;
+
+    // MeshLab writes "Tr 1" on a solid material, which read as the standard's 1 - d would not show
+    // at all: it stays solid. Its picture is named in another case than the file's.
+    Imported meshlab("meshlab", "cow.obj", {{"cow_texture.png", {40, 90, 200}}});
+    ASSERT_EQ(meshlab.status, 0) << meshlab.said;
+    const MaterialDef& cow = meshlab.material("material_0");
+    EXPECT_FLOAT_EQ(cow.transparency, 1.0f);
+    EXPECT_FLOAT_EQ(cow.ambient[0], 0.2f) << "an ambient colour that is not white is the author's";
+    EXPECT_TRUE(near(meshlab.textureColour(cow.diffuseMap), {40, 90, 200}));
+    EXPECT_TRUE(meshlab.says("1 material that would not show at all") && meshlab.says("texture \"Cow_Texture.PNG\" found as "))
+        << meshlab.said;
+
+    // Blender writes a white ambient colour on every material: under the game's light, where a
+    // face shows a fifth of its ambient colour besides its diffuse one, each must keep its own hue
+    // (the nose yellow, the black tail black) rather than take on grey. Its picture is named by an
+    // absolute path on the author's machine; its normal map is dropped, and said so.
+    Imported blender("blender", "racer.obj", {{"paint.png", {230, 230, 230}}});
+    ASSERT_EQ(blender.status, 0) << blender.said;
+    for (const char* name : {"Nose", "Paint", "Tail"}) {
+        const MaterialDef& m = blender.material(name);
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(0.2f * m.ambient[c] + m.diffuse[c], 1.2f * m.diffuse[c], 1e-6) << name << " channel " << c;
+    }
+    EXPECT_TRUE(blender.material("Paint").diffuseMap[0] != '\0');
+    EXPECT_TRUE(blender.says("ambient colour of 3 materials made its diffuse colour") && blender.says("dropped map_Bump of 1 material") &&
+                blender.says("dropped Ni of 3 materials") && !blender.says("Ke"))
+        << blender.said;
+    expectWoundAsNormals(blender);
+
+    // A game engine's exporter names materials "<StandardMaterial3D#12>", distinct past the '#';
+    // a byte-order mark before the first line hides nothing; "d 0" on a solid material keeps it
+    // solid, and "Tr 0.25" is the standard's 1 - d; only the emission map glows, not the
+    // reflection in map_Ka; every map the game does not draw is said, once per key.
+    Imported engine("engine", "kart.obj", {{"lamps.png", {250, 220, 40}}, {"shine.png", {255, 255, 255}}});
+    ASSERT_EQ(engine.status, 0) << engine.said;
+    const MaterialDef &green = engine.material("_StandardMaterial3D_12_"), &red = engine.material("_StandardMaterial3D_14_");
+    EXPECT_TRUE(green.diffuse[1] > 0.5f && red.diffuse[0] > 0.5f);
+    EXPECT_FLOAT_EQ(green.transparency, 1.0f);
+    EXPECT_FLOAT_EQ(red.transparency, 0.75f);
+    EXPECT_TRUE(near(engine.textureColour(green.ambientMap), {250, 220, 40}));
+    for (const char* line : {"dropped map_d of 2 materials", "dropped bump of 1 material", "dropped map_Bump of 1 material",
+                             "dropped map_Ns of 1", "dropped refl of 1", "dropped disp of 1", "dropped norm of 1", "dropped map_Ka of 1"})
+        EXPECT_TRUE(engine.says(line)) << line << " in:\n" << engine.said;
+
+    for (Imported* model : {&max, &meshlab, &blender, &engine})
+        EXPECT_NE(model->checked().find("model.obj: usable, 0 warnings"), std::string::npos) << model->checked();
+}
+
 TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
 {
     TempFolder in, out;
     const std::string tool = "'" VANTOR_MODEL_IMPORT_PATH "' ";
     in.write("box.obj", "mtllib box.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n");
-    in.write("box.mtl", "newmtl a\nmap_Kd missing.png\n");
+    in.write("box.mtl", "newmtl a\nKd 1 0 0\n");
     std::string said;
     EXPECT_EQ(run(tool, said), 2) << said;
-    EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --name ../escape", said), 2) << said;
+    EXPECT_EQ(run(tool + "--help", said), 0) << said;
+    EXPECT_EQ(said.rfind("usage: vantor-model-import SOURCE.obj TARGET_FOLDER", 0), 0u) << said;
+    for (const char* refused : {"--name ../escape", "--scale -1", "--scale 0", "--up w", "--up z --forward -z", "--max-texture 0"})
+        EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " " + refused, said), 2) << refused << ": " << said;
     EXPECT_EQ(run(tool + in.file("nothing.obj") + " " + out.file(""), said), 1) << said;
-    EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file(""), said), 1) << "the texture is missing: " << said;
     EXPECT_TRUE(fs::is_empty(out.file("")) && !fs::exists(in.file("escape.obj")));
-    in.write("box.mtl", "newmtl a\n");
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file(""), said), 0) << said;
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file(""), said), 1) << "it is there already: " << said;
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --force --name crate", said), 0) << said;
     EXPECT_TRUE(fs::exists(out.file("box.obj")) && fs::exists(out.file("crate.mtl")));
+
+    // A library that is not there costs the faces their material, not the model.
+    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n");
+    EXPECT_EQ(run(tool + in.file("lost.obj") + " " + out.file(""), said), 0) << said;
+    EXPECT_NE(said.find("warning: material library \"Lost Library.mtl\" not found"), std::string::npos) << said;
+
+    // A model past the game's limits is refused where it passes them, not after the rest of the
+    // file: here at its 25,001st face, which brings the 75,001st position, of 26,000.
+    std::string big;
+    for (int i = 0; i < 3 * 26000; ++i)
+        big += "v " + std::to_string(i) + " 0 1\n";
+    for (int i = 0; i < 26000; ++i)
+        big += "f " + std::to_string(3 * i + 1) + " " + std::to_string(3 * i + 2) + " " + std::to_string(3 * i + 3) + "\n";
+    in.write("big.obj", big);
+    EXPECT_EQ(run(tool + in.file("big.obj") + " " + out.file(""), said), 1) << said;
+    EXPECT_NE(said.find("uses more than 75000 positions in its faces; the game reads at most 75000 (line " +
+                        std::to_string(3 * 26000 + 25001) + ")"), std::string::npos) << said;
+
+    // A source named at length gives a model named short enough for the game's lines: what is
+    // written passes its own check.
+    const std::string longName(248, 'n');
+    fs::copy_file(in.file("box.obj"), in.file(longName + ".obj"));
+    EXPECT_EQ(run(tool + in.file(longName + ".obj") + " " + out.file(""), said), 0) << said;
+    const std::string written = longName.substr(0, 64) + ".obj";
+    EXPECT_EQ(run("cd '" + out.file("") + "' && '" VANTOR_MODEL_CHECK_PATH "' " + written, said), 0) << said;
+    EXPECT_NE(said.find(written + ": usable, 0 warnings"), std::string::npos) << said;
 }
 
 } // namespace

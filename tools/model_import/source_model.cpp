@@ -438,8 +438,8 @@ private:
         return false;
     }
 
-    const std::string& source_;
-    const SourceLimits& limits_;
+    std::string source_;
+    SourceLimits limits_;
     SourceModel& model_;
     std::function<void(std::string_view)> readLibrary_;
     std::string& error_;
