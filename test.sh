@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
-ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils \
+ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils blender \
     clang libclang-rt-14-dev libbenchmark-dev dpkg-dev lintian desktop-file-utils appstream man-db
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
