@@ -31,7 +31,7 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 FUZZ_SECONDS=${FUZZ_SECONDS:-20}
 CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOR_BUILD_FUZZERS=ON >/dev/null
-fuzz_targets=(obj_reader tga_decoder pattern_scanner)
+fuzz_targets=(obj_reader tga_decoder pattern_scanner source_model)
 fuzz_binaries=()
 for target in "${fuzz_targets[@]}"; do
     fuzz_binaries+=("vantor-fuzz-${target//_/-}")
