@@ -276,7 +276,8 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
     EXPECT_TRUE(meshlab.says("1 material that would not show at all") && meshlab.says("texture \"Cow_Texture.PNG\" found as "))
         << meshlab.said;
 
-    // Blender writes a white ambient colour on every material: under the game's light, where a
+    // Blender writes a white ambient colour on every material, or its metallic value (the nose
+    // here) where that is not 0: under the game's light, where a
     // face shows a fifth of its ambient colour besides its diffuse one, each must keep its own hue
     // (the nose yellow, the black tail black) rather than take on grey. Its picture is named by an
     // absolute path on the author's machine; its normal map is dropped, and said so.

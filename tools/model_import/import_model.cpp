@@ -317,11 +317,11 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
         names.push_back(name);
         library += "newmtl " + name + "\n";
         // The game lights a face with a fifth of its ambient colour besides its diffuse colour: a
-        // white one, which exporters write for want of any other, lays grey over every colour
-        // (black shows grey, red pink). The diffuse colour as ambient keeps each face in its own
-        // hue, brighter or darker with its angle to the light.
+        // white one, which exporters write for want of any other (and Blender its metallic value),
+        // lays grey over every colour (black shows grey, red pink). The diffuse colour as ambient
+        // keeps each face in its own hue, brighter or darker with its angle to the light.
         std::array<double, 3> ka = m.ka.value_or(std::array<double, 3>{1, 1, 1});
-        if (isWhite(ka) && !isWhite(m.kd)) {
+        if ((isWhite(ka) || m.kaIsMetallic) && ka != m.kd) {
             ka = m.kd;
             ++ambients;
         }
@@ -454,7 +454,7 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
     note(undefined, plural(undefined, "face", "faces") + " without a material the libraries define given the plain material default");
     note(renamed, plural(renamed, "material", "materials") + " renamed to one word of at most " + std::to_string(MaterialNameSize - 1) + " characters");
     note(ambients, "ambient colour of " + plural(ambients, "material", "materials") +
-                       " made its diffuse colour: a white one would wash its colours out under the game's light");
+                       " made its diffuse colour: a white one, or the metallic value Blender writes there, would wash its colours out under the game's light");
     note(shininess, "shininess of " + plural(shininess, "material", "materials") + " mapped from 0-1000 into the game's 0-128");
     note(opacities, "opacity of " + plural(opacities, "material", "materials") + " written as the game's Tr");
     note(madeOpaque, plural(madeOpaque, "material", "materials") +

@@ -213,6 +213,10 @@ public:
     bool line(std::string_view raw)
     {
         std::string_view rest = trimmed(raw);
+        // Blender has no ambient colour; it says who wrote the file on its first line.
+        if (first_ && rest.substr(0, 9) == "# Blender")
+            fromBlender_ = true;
+        first_ = false;
         const std::string_view key = nextWord(rest);
         if (key.empty() || key[0] == '#')
             return true;
@@ -223,6 +227,7 @@ public:
             current_ = model_.materials.size() - 1;
             model_.materials.back().name = std::string(rest);
             model_.materials.back().folder = folder_;
+            model_.materials.back().kaIsMetallic = fromBlender_;
             return true;
         }
         if (current_ == NoMaterial)
@@ -276,6 +281,7 @@ private:
     SourceModel& model_;
     fs::path folder_;
     std::size_t current_ = NoMaterial;
+    bool first_ = true, fromBlender_ = false;
 };
 
 class ObjParser {

@@ -49,6 +49,7 @@ struct SourceMap {
 struct SourceMaterial {
     std::string name;
     std::optional<std::array<double, 3>> ka; // none when the library gives none
+    bool kaIsMetallic = false;               // Blender writes its metallic value as Ka, or white
     std::array<double, 3> kd = {1, 1, 1}, ks = {1, 1, 1}, ke = {0, 0, 0};
     std::optional<double> ns, d, tr;
     std::vector<SourceMap> maps;
