@@ -277,10 +277,10 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
         << meshlab.said;
 
     // Blender writes a white ambient colour on every material, or its metallic value (the nose
-    // here) where that is not 0: under the game's light, where a
-    // face shows a fifth of its ambient colour besides its diffuse one, each must keep its own hue
-    // (the nose yellow, the black tail black) rather than take on grey. Its picture is named by an
-    // absolute path on the author's machine; its normal map is dropped, and said so.
+    // here) where that is not 0: under the game's light, where a face shows a fifth of its ambient
+    // colour besides its diffuse one, each must keep its own hue (the nose yellow, the black tail
+    // black) rather than take on grey. Its picture is named by an absolute path on the author's
+    // machine; its normal map is dropped, and said so.
     Imported blender("blender", "racer.obj", {{"paint.png", {230, 230, 230}}});
     ASSERT_EQ(blender.status, 0) << blender.said;
     for (const char* name : {"Nose", "Paint", "Tail"}) {
