@@ -8,13 +8,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool sameIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 bool isFile(const fs::path& path)
 {
     std::error_code failed;
@@ -34,7 +27,7 @@ std::optional<fs::path> entryIgnoringCase(const fs::path& folder, const std::str
     for (; !failed && entries != fs::directory_iterator(); entries.increment(failed)) {
         const std::string entry = entries->path().filename().string();
         const bool fits = wantFile ? isFile(entries->path()) : entries->is_directory(failed);
-        if (fits && sameIgnoringCase(entry, name) && (!best || entry < *best))
+        if (fits && equalIgnoringCase(entry, name) && (!best || entry < *best))
             best = entry;
     }
     if (!best)
@@ -43,6 +36,13 @@ std::optional<fs::path> entryIgnoringCase(const fs::path& folder, const std::str
 }
 
 } // namespace
+
+bool equalIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
 
 std::string portablePath(const std::string& written)
 {

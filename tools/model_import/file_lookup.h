@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class FoundBy {
@@ -25,6 +26,9 @@ struct FoundFile {
 // folder in turn, regardless of case. Only regular files count. Among names that differ only in
 // case, the one written exactly wins, then the first in byte order.
 std::optional<FoundFile> findModelFile(const std::string& written, const std::vector<std::filesystem::path>& folders);
+
+// Whether two names are the same regardless of the case of their ASCII letters.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
 
 // The path as written with backslashes made folder separators and surrounding quotes taken off.
 std::string portablePath(const std::string& written);

@@ -54,13 +54,6 @@ std::string plural(int count, const std::string& one, const std::string& many)
 
 std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
 
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 // Names that stay distinct, each cut to what the game keeps.
 class Names {
 public:

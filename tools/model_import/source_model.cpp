@@ -61,13 +61,6 @@ int parseNumbers(std::string_view text, std::array<double, 3>& values)
     return count;
 }
 
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
-
 // The line without a comment: '#' starts one, except on the lines that name things, where it may
 // be part of a name ("usemtl Material #25", "map_Kd paint#2.png").
 std::string_view withoutComment(std::string_view line, bool names)
