@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The README's modding walk-through followed word for word on a fresh clone: its commands are read
-# out of README.md itself and run one by one, from the project's folder of a copy of the tracked
-# files, right after the ./play.sh the README starts with. The game and the viewer run on a private
-# X server: the car of the files in data/ is drawn where the car stands (the shipped one first, then
-# the imported one), the viewer shows the model, the checker ends as the README says, and the last
-# command brings back the shipped files. Usage: walkthrough_test.sh PROJECT_SOURCE_DIR
+# out of README.md itself and run one by one as in one shell, starting in the project's folder of a
+# copy of the tracked files, right after the ./play.sh the README starts with. The game and the
+# viewer run on a private X server: the car of the files in data/ is drawn where the car stands
+# (the shipped one first, then the imported one), the viewer shows the model, the checker ends as
+# the README says, and the last command brings back the shipped files.
+# Usage: walkthrough_test.sh PROJECT_SOURCE_DIR
 . "$(dirname "$0")/lib.sh"
 source_dir=$1
 readme=$source_dir/README.md
