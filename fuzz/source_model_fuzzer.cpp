@@ -11,15 +11,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size), separator = "\n%%mtl%%\n";
     const std::size_t split = std::min(input.find(separator), size);
-    const std::string_view obj = input.substr(0, split);
-    const std::string_view mtl = split < size ? input.substr(split + separator.size()) : std::string_view();
+    const std::size_t mtl = std::min(split + separator.size(), size);
     SourceLimits limits;
     limits.elements = 40;
     limits.materials = 3;
     limits.elementsRead = 60;
     SourceModel model;
     std::string error;
-    const bool read = parseSourceObj(obj, "fuzz.obj", limits, model, [&](std::string_view) { parseSourceMtl(mtl, ".", model); }, error);
+    std::FILE* obj = openBytes(data, split);
+    const bool read = parseSourceObj(obj, "fuzz.obj", limits, model, [&](std::string_view) {
+        std::FILE* library = openBytes(data + mtl, size - mtl);
+        parseSourceMtl(library, ".", model);
+        std::fclose(library);
+    }, error);
+    std::fclose(obj);
     require(read == error.empty());
 
     // Every kept polygon names only elements that were read, with whole sets; what a kept face

@@ -173,9 +173,11 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     }, "--scale 2");
     ASSERT_EQ(model.status, 0) << model.said;
     for (const char* change : {"split 1 polygon of five or more corners into 5 triangles", "opacity of 1 material written as",
-                               "1 face without a material", "1 material renamed", "the emission map of 1 material made",
-                               "options taken off 1 texture map line", "dropped the colours of 1 vertex",
-                               "scaled from 300x200 to 256x256"})
+                               "1 face without a material", "1 material renamed to one word of at most 31 characters",
+                               "the emission map of 1 material made", "options taken off 1 texture map line",
+                               "dropped the colours of 1 vertex", "scaled from 300x200 to 256x256",
+                               "dropped 3 object, group and smoothing-group lines", "1 position line with missing",
+                               "1 face with texture coordinates or normals at only some corners kept without them"})
         EXPECT_TRUE(model.says(change)) << change << " in:\n" << model.said;
     EXPECT_NE(model.checked().find("\nmodel.obj: usable, 0 warnings\n"), std::string::npos) << model.checked();
 
@@ -202,6 +204,7 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     EXPECT_FLOAT_EQ(model.material("glass").transparency, 0.25f);
     EXPECT_FLOAT_EQ(model.material("sign").transparency, 1.0f);
     EXPECT_FLOAT_EQ(model.material("Brushed_Steel_Plate_With_A_Long").shininess, 64.0f);
+    EXPECT_TRUE(model.material("glass").smoothEdges == 1 && model.material("sign").smoothNormals == 1);
 
     // The textures: sides scaled to powers of two, alpha kept where it is used, the bottom row first.
     int w = 0, h = 0, bits = 0;
@@ -239,6 +242,7 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
     EXPECT_TRUE(max.says("warning: texture \"G:\\models\\back_d.jpg\" not found: material Material__26 is drawn without its colour map"))
         << max.said;
     EXPECT_TRUE(max.says("texture \"G:\\models\\road_d.jpg\" found as ") && max.says("dropped map_Ka of 2 materials") &&
+                max.says("material library \"road_sign.mtl\" found as ") &&
                 max.says("dropped Tf of 2 materials") && max.says("turned from +z up and -y forward"))
         << max.said;
     EXPECT_EQ(max.said.find("no face uses"), std::string::npos) << max.said;
@@ -313,10 +317,12 @@ TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --force --name crate", said), 0) << said;
     EXPECT_TRUE(fs::exists(out.file("box.obj")) && fs::exists(out.file("crate.mtl")));
 
-    // A library that is not there costs the faces their material, not the model.
-    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n");
+    // A library that is not there costs the faces their material, not the model; a line longer
+    // than any a model needs is dropped, and said.
+    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n#" + std::string(70000, '=') + "\nusemtl a\nf 1 2 3\n");
     EXPECT_EQ(run(tool + in.file("lost.obj") + " " + out.file(""), said), 0) << said;
     EXPECT_NE(said.find("warning: material library \"Lost Library.mtl\" not found"), std::string::npos) << said;
+    EXPECT_NE(said.find("dropped 1 line longer than 65536 characters"), std::string::npos) << said;
 
     // A model past the game's limits is refused where it passes them, not after the rest of the
     // file: here at its 25,001st face, which brings the 75,001st position, of 26,000.

@@ -30,7 +30,7 @@ constexpr double DefaultGrey = 0.8;
 void appendNumber(std::string& out, double value)
 {
     char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, static_cast<float>(value) + 0.0f); // + 0: no "-0"
+    const auto written = std::to_chars(text, text + sizeof text, static_cast<float>(value));
     out.append(text, written.ptr);
 }
 
@@ -430,7 +430,7 @@ bool importModel(const fs::path& source, const ImportOptions& options, ImportedM
     note(model.hugeFaces, "dropped " + plural(model.hugeFaces, "face", "faces") + " of more than " + std::to_string(MaxPolygonCorners) + " corners");
     note(model.longLines, "dropped " + plural(model.longLines, "line", "lines") + " longer than " + std::to_string(MaxSourceLineLength) + " characters");
     note(model.partialFaces, plural(model.partialFaces, "face", "faces") + " with texture coordinates or normals at only some corners kept without them");
-    for (const auto& [table, what] : {std::pair{&model.positions, "positions"}, {&model.texCoords, "texture coordinates"}, {&model.normals, "normals"}})
+    for (const auto& [table, what] : {std::pair{&model.positions, "position"}, {&model.texCoords, "texture coordinate"}, {&model.normals, "normal"}})
         note(table->malformed, plural(table->malformed, std::string(what) + " line", std::string(what) + " lines") +
                                    " with missing or unreadable numbers read with 0 for them");
     note(model.vertexColours, "dropped the colours of " + plural(model.vertexColours, "vertex", "vertices"));

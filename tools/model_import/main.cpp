@@ -5,6 +5,7 @@
 // Exit status: 0 when written; 1 when nothing was written because the OBJ file cannot be read, the
 // model does not fit within the game's limits, or a file cannot be written or would be overwritten
 // without --force; 2 for a usage error.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -44,7 +45,7 @@ bool parse(const char* text, double& value)
 {
     char* end = nullptr;
     value = std::strtod(text, &end);
-    return end != text && *end == '\0' && value > -1e30 && value < 1e30;
+    return end != text && *end == '\0' && std::isfinite(value);
 }
 
 } // namespace
@@ -90,7 +91,7 @@ int main(int argc, char** argv)
                 (argument == "--up" ? options.up : options.forward) = *axis;
                 forwardGiven = forwardGiven || argument == "--forward";
             }
-        } else if (argument.rfind("--", 0) != 0 && places.size() < 2) {
+        } else if (argument.rfind("--", 0) != 0) {
             places.push_back(argument);
         } else {
             return usage();

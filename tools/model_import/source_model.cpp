@@ -130,57 +130,28 @@ void addOnce(std::vector<std::string>& keys, std::string_view key)
         keys.emplace_back(key);
 }
 
-// Splits bytes into lines without their line ends, the byte-order mark off the first, and hands
-// each to onLine until it returns false; lines longer than MaxSourceLineLength are counted in
-// longLines instead. False when onLine stopped it.
+// Reads the file in blocks, so that memory does not grow with its size, splits them into lines
+// without their line ends (a line that runs past a block is carried into the next), takes the
+// byte-order mark off the first, and hands each to onLine until it returns false. Lines longer
+// than MaxSourceLineLength are counted in longLines instead. False when onLine stopped it or
+// reading failed, with readFailed set for the latter.
 template <class OnLine>
-bool forEachLine(std::string_view bytes, int& longLines, OnLine&& onLine)
-{
-    if (bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
-        bytes.remove_prefix(ByteOrderMark.size());
-    while (!bytes.empty()) {
-        const std::size_t end = std::min(bytes.find('\n'), bytes.size());
-        const std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(std::min(end + 1, bytes.size()));
-        if (line.size() > MaxSourceLineLength)
-            ++longLines;
-        else if (!onLine(line))
-            return false;
-    }
-    return true;
-}
-
-// The same for a file, read in blocks so that memory does not grow with its size: a line that
-// runs past a block is carried into the next. False when onLine stopped it or reading failed.
-template <class OnLine>
-bool forEachLine(std::FILE* file, int& longLines, OnLine&& onLine, bool& readFailed)
+bool forEachLine(std::FILE* file, int& longLines, bool& readFailed, OnLine&& onLine)
 {
     constexpr std::size_t BlockSize = 1 << 20;
     const std::unique_ptr<char[]> block(new char[BlockSize]);
-    std::string carried;         // the start of a line the last block ended in
+    std::string carried; // the start of a line the last block ended in
     bool first = true, overlong = false;
-    for (;;) {
-        const std::size_t got = std::fread(block.get(), 1, BlockSize, file);
+    for (std::size_t got; (got = std::fread(block.get(), 1, BlockSize, file)) > 0; first = false) {
         std::string_view bytes(block.get(), got);
         if (first && bytes.substr(0, ByteOrderMark.size()) == ByteOrderMark)
             bytes.remove_prefix(ByteOrderMark.size());
-        first = false;
-        while (!bytes.empty()) {
-            const std::size_t end = bytes.find('\n');
-            if (end == std::string_view::npos) {
-                // Only what fits a line is kept; the rest of an overlong one is skipped.
-                overlong = overlong || carried.size() + bytes.size() > MaxSourceLineLength;
-                if (!overlong)
-                    carried.append(bytes);
-                break;
-            }
+        for (std::size_t end; (end = bytes.find('\n')) != std::string_view::npos;) {
             std::string_view line = bytes.substr(0, end);
             bytes.remove_prefix(end + 1);
             overlong = overlong || carried.size() + line.size() > MaxSourceLineLength;
-            if (!overlong && !carried.empty()) {
-                carried.append(line);
-                line = carried;
-            }
+            if (!overlong && !carried.empty())
+                line = carried.append(line);
             if (overlong)
                 ++longLines;
             else if (!onLine(line))
@@ -188,15 +159,17 @@ bool forEachLine(std::FILE* file, int& longLines, OnLine&& onLine, bool& readFai
             carried.clear();
             overlong = false;
         }
-        if (got < BlockSize)
-            break;
+        // Only what fits a line is kept; the rest of an overlong one is skipped.
+        overlong = overlong || carried.size() + bytes.size() > MaxSourceLineLength;
+        if (!overlong)
+            carried.append(bytes);
     }
     readFailed = std::ferror(file) != 0;
     if (overlong)
         ++longLines;
-    else if (!carried.empty())
-        return onLine(std::string_view(carried));
-    return true;
+    else if (!carried.empty() && !onLine(std::string_view(carried)))
+        return false;
+    return !readFailed;
 }
 
 class MtlParser {
@@ -235,10 +208,10 @@ public:
             const std::string_view file = mapFile(rest, hadOptions);
             if (!file.empty())
                 m.maps.push_back({std::string(key), std::string(file), hadOptions});
+        } else if (!isKnown(key)) {
+            addOnce(m.otherKeys, key);
         } else if (count == 0) {
-            // A key without a number changes nothing; an unknown one is reported all the same.
-            if (!isKnown(key))
-                addOnce(m.otherKeys, key);
+            // A known key without a number changes nothing.
         } else if (equalIgnoringCase(key, "Ka")) {
             m.ka = colour;
         } else if (equalIgnoringCase(key, "Kd")) {
@@ -257,8 +230,6 @@ public:
             m.smooth = static_cast<int>(n[0]);
         } else if (key == "Normal") {
             m.normal = static_cast<int>(n[0]);
-        } else {
-            addOnce(m.otherKeys, key);
         }
         return true;
     }
@@ -266,8 +237,9 @@ public:
 private:
     static bool isKnown(std::string_view key)
     {
-        static constexpr std::string_view known[] = {"Ka", "Kd", "Ks", "Ke", "Ns", "d", "Tr", "Smooth", "Normal"};
-        return std::find(std::begin(known), std::end(known), key) != std::end(known);
+        static constexpr std::string_view known[] = {"Ka", "Kd", "Ks", "Ke", "Ns", "Tr"};
+        return key == "d" || key == "Smooth" || key == "Normal" ||
+               std::any_of(std::begin(known), std::end(known), [&](std::string_view k) { return equalIgnoringCase(key, k); });
     }
 
     static constexpr std::size_t NoMaterial = static_cast<std::size_t>(-1);
@@ -362,10 +334,11 @@ private:
             SourceCorner c;
             c.position = resolve(corner.substr(0, slash), model_.positions.values.size());
             bad = bad || c.position < 0;
-            if (slash != std::string_view::npos) {
-                const std::string_view vt = corner.substr(slash + 1, second == std::string_view::npos ? std::string_view::npos : second - slash - 1);
-                c.texCoord = vt.empty() ? -1 : resolve(vt, model_.texCoords.values.size());
-                bad = bad || (!vt.empty() && c.texCoord < 0);
+            const std::string_view vt = slash == std::string_view::npos ? std::string_view()
+                                        : corner.substr(slash + 1, second == std::string_view::npos ? second : second - slash - 1);
+            if (!vt.empty()) {
+                c.texCoord = resolve(vt, model_.texCoords.values.size());
+                bad = bad || c.texCoord < 0;
             }
             if (second != std::string_view::npos) {
                 c.normal = resolve(corner.substr(second + 1), model_.normals.values.size());
@@ -454,35 +427,27 @@ std::FILE* openFile(const fs::path& path)
     return fs::is_directory(path, failed) ? nullptr : std::fopen(path.c_str(), "rb");
 }
 
-bool readLibraryFile(const fs::path& path, SourceModel& model)
-{
-    std::FILE* file = openFile(path);
-    if (file == nullptr)
-        return false;
-    MtlParser parser(model, path.parent_path());
-    bool readFailed = false;
-    forEachLine(file, model.longLines, [&](std::string_view line) { return parser.line(line); }, readFailed);
-    std::fclose(file);
-    return !readFailed;
-}
-
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 } // namespace
 
-void parseSourceMtl(std::string_view bytes, const fs::path& folder, SourceModel& model)
+bool parseSourceMtl(std::FILE* file, const fs::path& folder, SourceModel& model)
 {
     MtlParser parser(model, folder);
-    int longLines = 0;
-    forEachLine(bytes, longLines, [&](std::string_view line) { return parser.line(line); });
-    model.longLines += longLines;
+    bool readFailed = false;
+    return forEachLine(file, model.longLines, readFailed, [&](std::string_view line) { return parser.line(line); });
 }
 
-bool parseSourceObj(std::string_view bytes, const std::string& source, const SourceLimits& limits, SourceModel& model,
+bool parseSourceObj(std::FILE* file, const std::string& source, const SourceLimits& limits, SourceModel& model,
                     const std::function<void(std::string_view)>& readLibrary, std::string& error)
 {
     ObjParser parser(source, limits, model, readLibrary, error);
-    return forEachLine(bytes, model.longLines, [&](std::string_view line) { return parser.line(line); });
+    bool readFailed = false;
+    if (forEachLine(file, model.longLines, readFailed, [&](std::string_view line) { return parser.line(line); }))
+        return true;
+    if (readFailed)
+        error = "cannot read " + source + " to its end";
+    return false;
 }
 
 bool readSourceModel(const fs::path& objPath, const SourceLimits& limits, SourceModel& model, std::string& error)
@@ -504,22 +469,18 @@ bool readSourceModel(const fs::path& objPath, const SourceLimits& limits, Source
             names = {std::string(value)};
         for (const std::string& name : names) {
             const auto found = findModelFile(name, {folder});
-            if (!found || !readLibraryFile(found->path, model)) {
+            std::FILE* library = found ? openFile(found->path) : nullptr;
+            const bool read = library != nullptr && parseSourceMtl(library, found->path.parent_path(), model);
+            if (library != nullptr)
+                std::fclose(library);
+            if (!read)
                 model.warnings.push_back("warning: material library " + inQuotes(name) + (found ? " cannot be read" : " not found") +
                                          "; the faces of its materials get the plain default material");
-                continue;
-            }
-            if (found->by != FoundBy::AsWritten)
+            else if (found->by != FoundBy::AsWritten)
                 model.found.push_back("material library " + inQuotes(name) + " found as " + found->path.string());
         }
     };
-    ObjParser parser(objPath.string(), limits, model, readLibrary, error);
-    bool readFailed = false;
-    const bool read = forEachLine(file, model.longLines, [&](std::string_view line) { return parser.line(line); }, readFailed);
+    const bool read = parseSourceObj(file, objPath.string(), limits, model, readLibrary, error);
     std::fclose(file);
-    if (read && readFailed) {
-        error = "cannot read " + objPath.string() + " to its end";
-        return false;
-    }
     return read;
 }

@@ -90,12 +90,14 @@ struct SourceLimits {
     std::size_t elementsRead = 4 * MaxModelElements; // positions, texture coordinates, normals, each
 };
 
-// Reads a material library's bytes into model.materials; folder is where its maps are looked for.
-void parseSourceMtl(std::string_view bytes, const std::filesystem::path& folder, SourceModel& model);
+// Reads a material library from an open file (which the caller closes) into model.materials;
+// folder is where its maps are looked for. False when reading failed.
+bool parseSourceMtl(std::FILE* file, const std::filesystem::path& folder, SourceModel& model);
 
-// Reads an OBJ file's bytes into the model; each "mtllib" line calls readLibrary with the line's
-// value. False with a message in error (naming what as "source") when the model is past a limit.
-bool parseSourceObj(std::string_view bytes, const std::string& source, const SourceLimits& limits, SourceModel& model,
+// Reads an OBJ file from an open file (which the caller closes) into the model; each "mtllib"
+// line calls readLibrary with the line's value. False with a message in error (naming the file as
+// source) when the model is past a limit or reading failed.
+bool parseSourceObj(std::FILE* file, const std::string& source, const SourceLimits& limits, SourceModel& model,
                     const std::function<void(std::string_view)>& readLibrary, std::string& error);
 
 // Reads the OBJ file and the libraries it names, each looked for as the exporter wrote it and then
