@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# vantor-model-view as a modder uses it: its usage with --help, with no display; a picture of a
-# shipped model written with --shot, and none, with status 1, for a model that cannot be loaded; a
-# window that shows an edited material after `r` and a track block after `g`; a missing file that
-# leaves the window open on an empty scene until it is there and `r` reads it.
+# vantor-model-view as a modder uses it: its usage for --help, with no display, and on standard
+# error for a command line it does not understand; a picture of a shipped model written with --shot,
+# and none, with status 1, for a model that cannot be loaded; a window that shows an edited material
+# after `r` and a track block after `g`; a missing file that leaves the window open on an empty
+# scene until it is there and `r` reads it.
 # Usage: model_view_test.sh VIEWER DATA
 . "$(dirname "$0")/lib.sh"
 viewer=$1 data=$2
@@ -19,12 +20,15 @@ small() { convert "$scratch/$1.ppm" -sample 25% "$scratch/$1.ppm"; }
 whole="0 0 160 120"
 
 for help in --help -h; do
-    (unset DISPLAY; "$viewer" models/x.obj $help) >"$scratch/help" 2>&1 || fail "$help: $(cat "$scratch/help")"
+    (unset DISPLAY; "$viewer" models/x.obj $help) >"$scratch/help" || fail "$help: $(cat "$scratch/help")"
     grep -q '^usage: vantor-model-view FILE.obj' "$scratch/help" || fail "$help: $(cat "$scratch/help")"
 done
 start_x
-status=0; "$viewer" --shot x.png 2>"$scratch/usage" || status=$?
-[ "$status" -eq 2 ] && cmp "$scratch/usage" "$scratch/help" || fail "the usage error said: $(cat "$scratch/usage")"
+# No file, an unknown option, two files, a scale of 0, an option without its value.
+for wrong in "--shot x.png" "-q --shot x.png" "x.obj 5 --shot x.png" "x.obj --shot x.png --scale 0" "x.obj --shot x.png --scale"; do
+    status=0; "$viewer" $wrong 2>"$scratch/usage" || status=$?
+    [ "$status" -eq 2 ] && cmp "$scratch/usage" "$scratch/help" || fail "$wrong: status $status, $(cat "$scratch/usage")"
+done
 mkdir "$scratch/models" "$scratch/models/folder.obj"
 cp "$data"/model_grapple_point.* "$data"/grapple_*.tga "$scratch/models/"
 
@@ -40,7 +44,8 @@ convert "$scratch/point.png" "$scratch/point.ppm" && small point
 # A model that is not there, or does not read, is no picture of the sky but an error.
 for model in no_such_model.obj folder.obj; do
     status=0
-    (cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$viewer" models/$model --shot none.png >/dev/null 2>"$scratch/err") || status=$?
+    (cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$viewer" models/$model --pitch -5 --shot none.png --scale 2 --yaw 10 \
+        >/dev/null 2>"$scratch/err") || status=$?
     [ "$status" -eq 1 ] && grep -q "models/$model" "$scratch/err" || fail "$model: status $status, $(cat "$scratch/err")"
     [ ! -e "$scratch/none.png" ] || fail "$model: a picture was written"
 done

@@ -55,8 +55,8 @@ grep -q '^../elsewhere/model.obj: usable, 0 warnings$' "$scratch/mixed" || fail 
 grep -q '^missing.obj: cannot be opened$' "$scratch/mixed" || fail "$(cat "$scratch/mixed")"
 status=0; "$checker" 2>"$scratch/usage" || status=$?
 [ "$status" -eq 2 ] && grep -q '^usage: vantor-model-check FILE.obj' "$scratch/usage" || fail "no usage error"
-for help in --help -h; do
-    (cd "$scratch/faint" && "$checker" model.obj $help) >"$scratch/help" 2>&1 || fail "$help: $(cat "$scratch/help")"
+for help in --help "model.obj -h"; do
+    (cd "$scratch/faint" && "$checker" $help) >"$scratch/help" || fail "$help: $(cat "$scratch/help")"
     cmp "$scratch/usage" "$scratch/help" || fail "$help printed another usage"
 done
 
