@@ -1,7 +1,7 @@
-// Times the model readers on files at the sizes the game must handle, each next to a plain
-// reference measured in the same run: the OBJ file read with fread and its lines counted, the
-// literal reader (getc into the line buffer, then the line patterns with sscanf in order), and
-// the TGA file read with fread.
+// Times the model readers, and the modders' importer, on files at the sizes the game must handle,
+// each next to a plain reference measured in the same run: the OBJ file read with fread and its
+// lines counted, the literal reader (getc into the line buffer, then the line patterns with
+// sscanf in order), and the TGA file read with fread.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -17,6 +17,7 @@
 #include "assets/load_report.h"
 #include "assets/obj_reader.h"
 #include "assets/tga_decoder.h"
+#include "tools/model_import/import_model.h"
 
 namespace {
 
@@ -160,6 +161,23 @@ void ReadObjFile(benchmark::State& state, bool plainIndices)
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
 
+// The modders' importer on the same file: read leniently, faces kept, every table written again
+// as text; in memory, nothing written to disk.
+void ImportObjFile(benchmark::State& state, bool plainIndices)
+{
+    const std::string& path = capacityObjFile(plainIndices);
+    ImportOptions options;
+    options.name = "capacity";
+    for (auto _ : state) {
+        ImportedModel model;
+        std::string error;
+        if (!importModel(path, options, model, error))
+            state.SkipWithError(error.c_str());
+        benchmark::DoNotOptimize(model.files.front().second.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(std::filesystem::file_size(path)));
+}
+
 void FreadAndCountLines(benchmark::State& state, bool plainIndices)
 {
     const std::string& path = capacityObjFile(plainIndices);
@@ -250,6 +268,7 @@ void DecodeTgaRaw24(benchmark::State& state) { decodeFile(state, raw24TgaFile())
 void FreadTgaRaw24(benchmark::State& state) { freadFile(state, raw24TgaFile()); }
 
 BENCHMARK_CAPTURE(ReadObjFile, slashed, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ImportObjFile, slashed, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(FreadAndCountLines, slashed, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(LiteralGetcAndSscanf, slashed, false)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK_CAPTURE(ReadObjFile, plain, true)->Unit(benchmark::kMillisecond);
