@@ -1,8 +1,10 @@
-// Ear clipping in the polygon's own plane.
+// Ear clipping in the polygon's own plane, for polygons that touch themselves too: 3D programs
+// export a face with holes as one outline that runs out to each hole and back along the same bridge
+// edge, so the bridge's ends lie twice on it, and loops may share a corner.
 #include "tools/model_import/triangulate.h"
 
+#include <algorithm>
 #include <cmath>
-#include <list>
 
 namespace {
 
@@ -37,11 +39,65 @@ std::vector<Point2> flattened(const std::vector<Point3>& corners)
     return flat;
 }
 
-// Whether p lies inside the counter-clockwise triangle a, b, c or on its edges.
-bool inside(Point2 p, Point2 a, Point2 b, Point2 c)
-{
-    return turn(a, b, p) >= 0 && turn(b, c, p) >= 0 && turn(c, a, p) >= 0;
-}
+// The corners not cut off yet, each linked to its neighbours around what is left of the polygon.
+struct Ring {
+    std::vector<Point2> flat;
+    std::vector<int> before, after;
+
+    // How often what is left runs counter-clockwise around p: 0 outside it and in its holes.
+    int winding(int start, Point2 p) const
+    {
+        int w = 0;
+        int i = start;
+        do {
+            const Point2 u = flat[i], v = flat[after[i]];
+            w += u.y <= p.y && v.y > p.y && turn(u, v, p) > 0;
+            w -= v.y <= p.y && u.y > p.y && turn(u, v, p) < 0;
+            i = after[i];
+        } while (i != start);
+        return w;
+    }
+
+    // How well the corner's triangle with its neighbours does as the next one cut off: not at all
+    // unless it turns the polygon's way and lies inside what is left with no part of its outline
+    // inside; less well when another corner lies in the middle of the side it adds, where the model
+    // would show a crack if that corner is one of a neighbouring face's.
+    enum class Ear { None, OverACorner, Clean };
+    Ear ear(int corner) const
+    {
+        const int first = before[corner], last = after[corner];
+        const Point2 a = flat[first], b = flat[corner], c = flat[last];
+        if (!(turn(a, b, c) > 0))
+            return Ear::None;
+        const double left = std::min({a.x, b.x, c.x}), right = std::max({a.x, b.x, c.x});
+        const double low = std::min({a.y, b.y, c.y}), high = std::max({a.y, b.y, c.y});
+        // Corners of other loops lie on the triangle where the polygon touches itself (a bridge's
+        // ends, a shared corner). They are no obstacle unless one of their edges heads inside: a
+        // loop cut down to a sliver may pass through the triangle that way. Where their edges run
+        // along its sides both ways, the triangle may lie outside what is left, which then does not
+        // wind around its centre.
+        bool touching = false, overACorner = false;
+        for (int i = after[last]; i != first; i = after[i]) {
+            const Point2 p = flat[i];
+            if (p.x < left || p.x > right || p.y < low || p.y > high)
+                continue;
+            const double ab = turn(a, b, p), bc = turn(b, c, p), ca = turn(c, a, p);
+            if (ab < 0 || bc < 0 || ca < 0)
+                continue;
+            // From a point on a side's line, heading inside is heading to the triangle's side of it.
+            const auto headsInside = [&](Point2 q) {
+                return (ab > 0 || turn(a, b, q) > 0) && (bc > 0 || turn(b, c, q) > 0) && (ca > 0 || turn(c, a, q) > 0);
+            };
+            if (headsInside(flat[before[i]]) || headsInside(flat[after[i]]))
+                return Ear::None;
+            touching = true;
+            overACorner = overACorner || (ca == 0 && ab > 0 && bc > 0); // in the middle of the new side
+        }
+        if (touching && !(winding(corner, {(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3}) > 0))
+            return Ear::None;
+        return overACorner ? Ear::OverACorner : Ear::Clean;
+    }
+};
 
 } // namespace
 
@@ -56,36 +112,38 @@ bool isConvexQuad(const std::vector<Point3>& corners)
 
 std::vector<std::array<int, 3>> triangulate(const std::vector<Point3>& corners)
 {
-    const std::vector<Point2> flat = flattened(corners);
-    std::list<int> left;
-    for (int i = 0; i < static_cast<int>(corners.size()); ++i)
-        left.push_back(i);
     std::vector<std::array<int, 3>> triangles;
-    while (left.size() > 3) {
-        // An ear: a corner that turns the polygon's way, with no other corner in its triangle.
-        auto ear = left.end();
-        for (auto at = left.begin(); at != left.end() && ear == left.end(); ++at) {
-            const auto before = at == left.begin() ? std::prev(left.end()) : std::prev(at);
-            const auto after = std::next(at) == left.end() ? left.begin() : std::next(at);
-            const Point2 a = flat[*before], b = flat[*at], c = flat[*after];
-            if (!(turn(a, b, c) > 0))
-                continue;
-            bool empty = true;
-            for (int other : left)
-                if (other != *before && other != *at && other != *after && inside(flat[other], a, b, c))
-                    empty = false;
-            if (empty)
-                ear = at;
+    const int count = static_cast<int>(corners.size());
+    if (count < 3)
+        return triangles;
+    Ring ring{flattened(corners), std::vector<int>(count), std::vector<int>(count)};
+    for (int i = 0; i < count; ++i)
+        ring.before[i] = (i + count - 1) % count, ring.after[i] = (i + 1) % count;
+    // The search for the next ear goes on from the last one, whose neighbours are the corners most
+    // likely to have become ears.
+    int start = 0;
+    for (int left = count; left > 3; --left) {
+        int ear = -1, overACorner = -1, inLine = -1, corner = start;
+        for (int tried = 0; tried < left && ear < 0; ++tried, corner = ring.after[corner]) {
+            const Ring::Ear found = ring.ear(corner);
+            if (found == Ring::Ear::Clean)
+                ear = corner;
+            else if (found == Ring::Ear::OverACorner && overACorner < 0)
+                overACorner = corner;
+            else if (inLine < 0 && turn(ring.flat[ring.before[corner]], ring.flat[corner], ring.flat[ring.after[corner]]) == 0)
+                inLine = corner;
         }
-        // Corners all in a line, or rounding in a nearly flat polygon, leave no ear: the first
-        // corner is cut off all the same, which keeps the count of triangles.
-        if (ear == left.end())
-            ear = left.begin();
-        const auto before = ear == left.begin() ? std::prev(left.end()) : std::prev(ear);
-        const auto after = std::next(ear) == left.end() ? left.begin() : std::next(ear);
-        triangles.push_back({*before, *ear, *after});
-        left.erase(ear);
+        // Short of a clean ear, one over a corner; then a corner in a line with its neighbours (the
+        // tip of a loop cut down to a needle), which goes with an empty triangle and changes
+        // nothing of what is left. Failing all (rounding in a nearly flat polygon, an outline that
+        // crosses itself), a corner is cut off all the same, which keeps the count of triangles.
+        if (ear < 0)
+            ear = overACorner >= 0 ? overACorner : inLine >= 0 ? inLine : start;
+        triangles.push_back({ring.before[ear], ear, ring.after[ear]});
+        ring.after[ring.before[ear]] = ring.after[ear];
+        ring.before[ring.after[ear]] = ring.before[ear];
+        start = ring.after[ear];
     }
-    triangles.push_back({left.front(), *std::next(left.begin()), left.back()});
+    triangles.push_back({ring.before[start], start, ring.after[start]});
     return triangles;
 }
