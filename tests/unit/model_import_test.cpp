@@ -262,15 +262,17 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
     // here) where that is not 0: under the game's light, where a face shows a fifth of its ambient
     // colour besides its diffuse one, each must keep its own hue (the nose yellow, the black tail
     // black) rather than take on grey. Its picture is named by an absolute path on the author's
-    // machine; its normal map is dropped, and said so.
-    Imported blender("blender", "racer.obj", [](const TempFolder& in) { paint(in, "paint.png", {230, 230, 230}); });
+    // machine, and lies in a folder of its own below the model; its normal map is dropped, and
+    // said so.
+    Imported blender("blender", "racer.obj", [](const TempFolder& in) { paint(in, "textures/paint.png", {230, 230, 230}); });
     ASSERT_EQ(blender.status, 0) << blender.said;
     for (const char* name : {"Nose", "Paint", "Tail"}) {
         const MaterialDef& m = blender.material(name);
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(0.2f * m.ambient[c] + m.diffuse[c], 1.2f * m.diffuse[c], 1e-6) << name << " channel " << c;
     }
-    EXPECT_TRUE(blender.material("Paint").diffuseMap[0] != '\0');
+    EXPECT_TRUE(near(blender.textureColour(blender.material("Paint").diffuseMap), {230, 230, 230}));
+    EXPECT_TRUE(blender.says("texture \"/home/someone/racer/textures/paint.png\" found as ")) << blender.said;
     EXPECT_TRUE(blender.says("ambient colour of 3 materials made its diffuse colour") && blender.says("dropped map_Bump of 1 material") &&
                 blender.says("dropped Ni of 3 materials") && !blender.says("Ke"))
         << blender.said;

@@ -35,6 +35,28 @@ std::optional<fs::path> entryIgnoringCase(const fs::path& folder, const std::str
     return folder / *best;
 }
 
+// The file named like name regardless of case in the folders below folder, the first in byte
+// order, within a few levels and a bounded number of entries: downloads often keep their pictures
+// in a "textures" folder that the library does not name.
+std::optional<fs::path> belowIgnoringCase(const fs::path& folder, const std::string& name)
+{
+    constexpr int MaxDepth = 2;          // folder/textures/hd/paint.png, no deeper
+    constexpr int MaxEntries = 10000;    // a model lying in a home folder is not searched through
+    std::error_code failed;
+    fs::recursive_directory_iterator entries(folder.empty() ? fs::path(".") : folder,
+                                             fs::directory_options::skip_permission_denied, failed);
+    std::optional<fs::path> best;
+    for (int seen = 0; !failed && entries != fs::recursive_directory_iterator() && seen < MaxEntries;
+         entries.increment(failed), ++seen) {
+        if (entries.depth() >= MaxDepth)
+            entries.disable_recursion_pending();
+        const fs::path& path = entries->path();
+        if (entries.depth() > 0 && equalIgnoringCase(path.filename().string(), name) && isFile(path) && (!best || path < *best))
+            best = path;
+    }
+    return best;
+}
+
 } // namespace
 
 bool equalIgnoringCase(std::string_view a, std::string_view b)
@@ -90,5 +112,8 @@ std::optional<FoundFile> findModelFile(const std::string& written, const std::ve
     for (std::size_t i = 0; i < folders.size(); ++i)
         if (const auto entry = entryIgnoringCase(folders[i], bare, true))
             return FoundFile{*entry, FoundBy::BareName, i};
+    for (std::size_t i = 0; i < folders.size(); ++i)
+        if (const auto entry = belowIgnoringCase(folders[i], bare))
+            return FoundFile{*entry, FoundBy::BelowFolder, i};
     return std::nullopt;
 }

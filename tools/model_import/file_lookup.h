@@ -13,6 +13,7 @@ enum class FoundBy {
     AsWritten,     // the path as written, relative to the first folder
     IgnoringCase,  // the same path, its names matched regardless of case
     BareName,      // only its last name, in one of the folders, regardless of case
+    BelowFolder,   // the same in a folder below one of them, two levels down at most
 };
 
 struct FoundFile {
@@ -23,8 +24,8 @@ struct FoundFile {
 
 // Looks for the file as written (backslashes taken as folder separators), relative to the first
 // folder; then the same path with each name matched regardless of case; then its bare name in each
-// folder in turn, regardless of case. Only regular files count. Among names that differ only in
-// case, the one written exactly wins, then the first in byte order.
+// folder in turn, regardless of case; then in the folders below each. Only regular files count.
+// Among names that differ only in case, the one written exactly wins, then the first in byte order.
 std::optional<FoundFile> findModelFile(const std::string& written, const std::vector<std::filesystem::path>& folders);
 
 // Whether two names are the same regardless of the case of their ASCII letters.
