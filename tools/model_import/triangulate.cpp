@@ -58,17 +58,19 @@ struct Ring {
         return w;
     }
 
-    // How well the corner's triangle with its neighbours does as the next one cut off: not at all
-    // unless it turns the polygon's way and lies inside what is left with no part of its outline
-    // inside; less well when another corner lies in the middle of the side it adds, where the model
-    // would show a crack if that corner is one of a neighbouring face's.
-    enum class Ear { None, OverACorner, Clean };
-    Ear ear(int corner) const
+    // How well the corner does as the next one cut off with its neighbours, worst first: blind, its
+    // triangle turning the other way or holding part of the outline; empty, the corner in a line
+    // with its neighbours (the tip of a loop cut down to a needle), which changes nothing of what is
+    // left; over a corner that lies in the middle of the side it adds, where the model would show a
+    // crack if that corner is one of a neighbouring face's; clean.
+    enum class Cut { Blind, Empty, OverACorner, Clean };
+    Cut cut(int corner) const
     {
         const int first = before[corner], last = after[corner];
         const Point2 a = flat[first], b = flat[corner], c = flat[last];
-        if (!(turn(a, b, c) > 0))
-            return Ear::None;
+        const double size = turn(a, b, c);
+        if (!(size > 0))
+            return size == 0 ? Cut::Empty : Cut::Blind;
         const double left = std::min({a.x, b.x, c.x}), right = std::max({a.x, b.x, c.x});
         const double low = std::min({a.y, b.y, c.y}), high = std::max({a.y, b.y, c.y});
         // Corners of other loops lie on the triangle where the polygon touches itself (a bridge's
@@ -89,13 +91,13 @@ struct Ring {
                 return (ab > 0 || turn(a, b, q) > 0) && (bc > 0 || turn(b, c, q) > 0) && (ca > 0 || turn(c, a, q) > 0);
             };
             if (headsInside(flat[before[i]]) || headsInside(flat[after[i]]))
-                return Ear::None;
+                return Cut::Blind;
             touching = true;
             overACorner = overACorner || (ca == 0 && ab > 0 && bc > 0); // in the middle of the new side
         }
         if (touching && !(winding(corner, {(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3}) > 0))
-            return Ear::None;
-        return overACorner ? Ear::OverACorner : Ear::Clean;
+            return Cut::Blind;
+        return overACorner ? Cut::OverACorner : Cut::Clean;
     }
 };
 
@@ -123,22 +125,16 @@ std::vector<std::array<int, 3>> triangulate(const std::vector<Point3>& corners)
     // likely to have become ears.
     int start = 0;
     for (int left = count; left > 3; --left) {
-        int ear = -1, overACorner = -1, inLine = -1, corner = start;
-        for (int tried = 0; tried < left && ear < 0; ++tried, corner = ring.after[corner]) {
-            const Ring::Ear found = ring.ear(corner);
-            if (found == Ring::Ear::Clean)
-                ear = corner;
-            else if (found == Ring::Ear::OverACorner && overACorner < 0)
-                overACorner = corner;
-            else if (inLine < 0 && turn(ring.flat[ring.before[corner]], ring.flat[corner], ring.flat[ring.after[corner]]) == 0)
-                inLine = corner;
+        // The best cut around, the first clean one ending the search. When all are blind (rounding
+        // in a nearly flat polygon, an outline that crosses itself), the first is made all the
+        // same, which keeps the count of triangles.
+        int ear = start, corner = start;
+        Ring::Cut best = Ring::Cut::Blind;
+        for (int tried = 0; tried < left && best != Ring::Cut::Clean; ++tried, corner = ring.after[corner]) {
+            const Ring::Cut cut = ring.cut(corner);
+            if (cut > best)
+                ear = corner, best = cut;
         }
-        // Short of a clean ear, one over a corner; then a corner in a line with its neighbours (the
-        // tip of a loop cut down to a needle), which goes with an empty triangle and changes
-        // nothing of what is left. Failing all (rounding in a nearly flat polygon, an outline that
-        // crosses itself), a corner is cut off all the same, which keeps the count of triangles.
-        if (ear < 0)
-            ear = overACorner >= 0 ? overACorner : inLine >= 0 ? inLine : start;
         triangles.push_back({ring.before[ear], ear, ring.after[ear]});
         ring.after[ring.before[ear]] = ring.after[ear];
         ring.before[ring.after[ear]] = ring.before[ear];
