@@ -116,20 +116,21 @@ std::vector<std::array<Point3, 2>> facings(std::mt19937& rng, int turned)
     return all;
 }
 
-std::vector<Point3> placed(const Loop& loop, const std::array<Point3, 2>& in, Point3 at = {})
+std::vector<Point3> placed(const Loop& loop, const std::array<Point3, 2>& in, Point3 at = {}, double scale = 1)
 {
     std::vector<Point3> corners;
-    for (const Flat& p : loop)
-        corners.push_back({at[0] + p[0] * in[0][0] + p[1] * in[1][0], at[1] + p[0] * in[0][1] + p[1] * in[1][1],
-                           at[2] + p[0] * in[0][2] + p[1] * in[1][2]});
+    for (const Flat& p : loop) {
+        const double x = scale * p[0], y = scale * p[1];
+        corners.push_back({at[0] + x * in[0][0] + y * in[1][0], at[1] + x * in[0][1] + y * in[1][1], at[2] + x * in[0][2] + y * in[1][2]});
+    }
     return corners;
 }
 
 // Whether p lies in the middle of the side from a to b.
 bool midSide(Flat p, Flat a, Flat b) { return turn(a, b, p) == 0 && (p[0] - a[0]) * (p[0] - b[0]) + (p[1] - a[1]) * (p[1] - b[1]) < 0; }
 
-// Checks the split of the loop in every facing, placed away from the origin and starting from any
-// corner; the first fault found. Sharp: besides, no triangle is empty and none passes a corner in
+// Checks the split of the loop in every facing, placed away from the origin at sizes from a hundredth
+// to a hundredfold and starting from any corner; the first fault found. Sharp: besides, no triangle is empty and none passes a corner in
 // the middle of a side, where the model would show a crack (exact in the facings along the axes).
 testing::AssertionResult splitsRight(const Loop& drawn, double expectedArea, std::mt19937& rng, int turned = 4, bool sharp = false)
 {
@@ -138,7 +139,7 @@ testing::AssertionResult splitsRight(const Loop& drawn, double expectedArea, std
     for (std::size_t facing = 0; facing < planes.size(); ++facing) {
         Loop loop = drawn;
         std::rotate(loop.begin(), loop.begin() + rng() % loop.size(), loop.end());
-        const auto triangles = triangulate(placed(loop, planes[facing], {3, -7, 5}));
+        const auto triangles = triangulate(placed(loop, planes[facing], {3, -7, 5}, std::pow(10.0, facing % 5 - 2.0)));
         const auto fault = [&](auto... what) { return (testing::AssertionFailure() << ... << what) << " in facing " << facing; };
         if (triangles.size() != loop.size() - 2)
             return fault(triangles.size(), " triangles of ", loop.size(), " corners");
@@ -216,6 +217,17 @@ TEST(Triangulate, SplitsLoopsThatShareACorner)
         Loop touched = {{6, 0}, {12, 0}, {12, 4}, {0, 4}, {0, 0}};
         touched.insert(touched.end(), hole.begin(), hole.end());
         EXPECT_TRUE(splitsRight(touched, 12 * 4 + area(hole), rng)) << corners << " corners";
+    }
+    // A loop with a needle out of its shared corner, as a loop cut down to nothing leaves it: the
+    // triangle from the needle's tip over the corner to the loop's next corner turns the right way
+    // and has its centre inside the loop, but the loop's last edge passes through it.
+    const Loop needle = {{0, 0}, {-3, 0.6}, {-3.3, -0.2}, {-1.3, -1.7}, {0, 0}, {1.9, -1}};
+    Loop mirrored = needle;
+    for (Flat& p : mirrored)
+        p[0] = -p[0];
+    for (int round = 0; round < 8; ++round) {
+        EXPECT_TRUE(splitsRight(needle, area(needle), rng));
+        EXPECT_TRUE(splitsRight(reversed(mirrored), area(needle), rng));
     }
 }
 
