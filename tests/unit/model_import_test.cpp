@@ -255,7 +255,8 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
     EXPECT_FLOAT_EQ(cow.transparency, 1.0f);
     EXPECT_FLOAT_EQ(cow.ambient[0], 0.2f) << "an ambient colour that is not white is the author's";
     EXPECT_TRUE(near(meshlab.textureColour(cow.diffuseMap), {40, 90, 200}));
-    EXPECT_TRUE(meshlab.says("1 material that would not show at all") && meshlab.says("texture \"Cow_Texture.PNG\" found as "))
+    EXPECT_TRUE(meshlab.says("1 material that would not show at all") && meshlab.says("texture \"Cow_Texture.PNG\" found as ") &&
+                !meshlab.says("# line"))
         << meshlab.said;
 
     // Blender writes a white ambient colour on every material, or its metallic value (the nose
@@ -289,6 +290,7 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
     ASSERT_EQ(engine.status, 0) << engine.said;
     const MaterialDef &green = engine.material("_StandardMaterial3D_12_"), &red = engine.material("_StandardMaterial3D_14_");
     EXPECT_TRUE(green.diffuse[1] > 0.5f && red.diffuse[0] > 0.5f);
+    EXPECT_TRUE(std::equal(green.ambient, green.ambient + 3, green.diffuse)) << "no Ka is as good as a white one";
     EXPECT_FLOAT_EQ(green.transparency, 1.0f);
     EXPECT_FLOAT_EQ(red.transparency, 0.75f);
     EXPECT_TRUE(near(engine.textureColour(green.ambientMap), {250, 220, 40}));
@@ -298,6 +300,39 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
 
     for (Imported* model : {&max, &meshlab, &blender, &engine})
         EXPECT_NE(model->checked().find("model.obj: usable, 0 warnings"), std::string::npos) << model->checked();
+}
+
+TEST(ModelImport, TurnsAnyUpAndForwardToTheGamesAxesWithoutAMirror)
+{
+    // The unit point on each source axis, one triangle with its normal: each pair of --up and
+    // --forward along different axes brings the point on the up axis to +y and the one on the
+    // forward axis to +z, and keeps the triangle facing along its normal.
+    TempFolder in;
+    in.write("axes.obj", "v 1 0 0\nv 0 1 0\nv 0 0 1\nvn 1 1 1\nf 1//1 2//1 3//1\n");
+    const char* const names[] = {"-x", "-y", "-z", "x", "+y", "+z"};
+    for (int up = 0; up < 6; ++up)
+        for (int forward = 0; forward < 6; ++forward) {
+            if (up % 3 == forward % 3)
+                continue;
+            TempFolder out;
+            std::string said;
+            ASSERT_EQ(run("'" VANTOR_MODEL_IMPORT_PATH "' " + in.file("axes.obj") + " " + out.file("") + " --up " + names[up] +
+                          " --forward " + names[forward], said), 0) << said;
+            ReadModel read;
+            const fs::path previous = fs::current_path();
+            fs::current_path(out.file(""));
+            captureStdout([&] { readObjFile(read.model, "axes.obj"); });
+            fs::current_path(previous);
+            const Vec3* v = read.buffer().vertices;
+            const auto along = [](const Vec3& p, int axis, float sign) {
+                return p.x == (axis == 0 ? sign : 0) && p.y == (axis == 1 ? sign : 0) && p.z == (axis == 2 ? sign : 0);
+            };
+            EXPECT_TRUE(along(v[up % 3], 1, up < 3 ? -1.0f : 1.0f) && along(v[forward % 3], 2, forward < 3 ? -1.0f : 1.0f))
+                << names[up] << " up, " << names[forward] << " forward";
+            const Vec3& n = read.buffer().normals[0];
+            EXPECT_GT(dot(newell({{v[0].x, v[0].y, v[0].z}, {v[1].x, v[1].y, v[1].z}, {v[2].x, v[2].y, v[2].z}}), {n.x, n.y, n.z}), 0)
+                << names[up] << " up, " << names[forward] << " forward: mirrored";
+        }
 }
 
 TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
@@ -337,6 +372,14 @@ TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
     EXPECT_EQ(run(tool + in.file("big.obj") + " " + out.file(""), said), 1) << said;
     EXPECT_NE(said.find("uses more than 75000 positions in its faces; the game reads at most 75000 (line " +
                         std::to_string(3 * 26000 + 25001) + ")"), std::string::npos) << said;
+
+    // A file with more values of one kind than any model the game can draw uses is refused too.
+    std::string many;
+    for (int i = 0; i <= 4 * 75000; ++i)
+        many += "vt 0\n";
+    in.write("many.obj", many);
+    EXPECT_EQ(run(tool + in.file("many.obj") + " " + out.file(""), said), 1) << said;
+    EXPECT_NE(said.find("holds more than 300000 texture coordinates"), std::string::npos) << said;
 
     // A source named at length gives a model named short enough for the game's lines: what is
     // written passes its own check.

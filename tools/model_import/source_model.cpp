@@ -86,37 +86,29 @@ int resolve(std::string_view text, std::size_t count)
     return resolved >= 0 && resolved < static_cast<long>(count) ? static_cast<int>(resolved) : -1;
 }
 
-// The file a map line names once its options are taken off: those of a word ("-clamp on") and
-// those of up to a few numbers ("-s 1 1 1").
+// The file a map line names once its options are taken off: those that take a word ("-clamp on")
+// and those that take numbers ("-s 1 1 1"), as many as follow.
 std::string_view mapFile(std::string_view value, bool& hadOptions)
 {
-    struct Option {
-        std::string_view name;
-        int words;
-        bool numbers;
+    static constexpr std::string_view worded[] = {"-blendu", "-blendv", "-cc", "-clamp", "-imfchan", "-type"};
+    static constexpr std::string_view numbered[] = {"-bm", "-boost", "-mm", "-o", "-s", "-t", "-texres"};
+    const auto among = [](const auto& options, std::string_view word) {
+        return std::find(std::begin(options), std::end(options), word) != std::end(options);
     };
-    static constexpr Option options[] = {{"-bm", 1, true}, {"-boost", 1, true}, {"-mm", 2, true}, {"-o", 3, true},
-                                         {"-s", 3, true}, {"-t", 3, true}, {"-texres", 1, true}, {"-blendu", 1, false},
-                                         {"-blendv", 1, false}, {"-cc", 1, false}, {"-clamp", 1, false},
-                                         {"-imfchan", 1, false}, {"-type", 1, false}};
     std::string_view rest = trimmed(value);
     for (;;) {
         std::string_view after = rest;
         const std::string_view word = nextWord(after);
-        const auto option = std::find_if(std::begin(options), std::end(options), [&](const Option& o) { return o.name == word; });
-        if (option == std::end(options))
+        const bool takesWord = among(worded, word), takesNumbers = among(numbered, word);
+        if (!takesWord && !takesNumbers)
             break;
         hadOptions = true;
         rest = after;
-        // A worded option takes its word; a numbered one takes up to its count of numbers.
-        for (int i = 0; i < option->words; ++i) {
-            std::string_view next = rest;
-            double number = 0;
-            const std::string_view argument = nextWord(next);
-            if (argument.empty() || (option->numbers && !parseNumber(argument, number)))
-                break;
+        if (takesWord)
+            nextWord(rest);
+        double number = 0;
+        for (std::string_view next = rest; takesNumbers && parseNumber(nextWord(next), number);)
             rest = next;
-        }
     }
     return trimmed(rest);
 }
@@ -269,7 +261,7 @@ public:
         const std::string_view key = nextWord(rest);
         if (key.empty() || key[0] == '#')
             return true;
-        const bool names = key == "usemtl" || key == "mtllib" || key == "o" || key == "g";
+        const bool names = key == "usemtl" || key == "mtllib";
         rest = withoutComment(rest, names);
         if (key == "v" || key == "vt" || key == "vn")
             return element(key, rest);
