@@ -304,34 +304,19 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
 
 TEST(ModelImport, TurnsAnyUpAndForwardToTheGamesAxesWithoutAMirror)
 {
-    // The unit point on each source axis, one triangle with its normal: each pair of --up and
-    // --forward along different axes brings the point on the up axis to +y and the one on the
-    // forward axis to +z, and keeps the triangle facing along its normal.
-    TempFolder in;
-    in.write("axes.obj", "v 1 0 0\nv 0 1 0\nv 0 0 1\nvn 1 1 1\nf 1//1 2//1 3//1\n");
+    // Each pair of --up and --forward along different axes brings the unit point on the up axis to
+    // +y and the one on the forward axis to +z, and keeps the triangle facing along its normal.
     const char* const names[] = {"-x", "-y", "-z", "x", "+y", "+z"};
     for (int up = 0; up < 6; ++up)
         for (int forward = 0; forward < 6; ++forward) {
             if (up % 3 == forward % 3)
                 continue;
-            TempFolder out;
-            std::string said;
-            ASSERT_EQ(run("'" VANTOR_MODEL_IMPORT_PATH "' " + in.file("axes.obj") + " " + out.file("") + " --up " + names[up] +
-                          " --forward " + names[forward], said), 0) << said;
-            ReadModel read;
-            const fs::path previous = fs::current_path();
-            fs::current_path(out.file(""));
-            captureStdout([&] { readObjFile(read.model, "axes.obj"); });
-            fs::current_path(previous);
-            const Vec3* v = read.buffer().vertices;
-            const auto along = [](const Vec3& p, int axis, float sign) {
-                return p.x == (axis == 0 ? sign : 0) && p.y == (axis == 1 ? sign : 0) && p.z == (axis == 2 ? sign : 0);
-            };
-            EXPECT_TRUE(along(v[up % 3], 1, up < 3 ? -1.0f : 1.0f) && along(v[forward % 3], 2, forward < 3 ? -1.0f : 1.0f))
+            Imported axes("axes", "axes.obj", [](const TempFolder&) {}, std::string("--up ") + names[up] + " --forward " + names[forward]);
+            ASSERT_TRUE(axes.status == 0 && axes.faces.size() == 1) << axes.said;
+            const std::vector<Point>& unit = axes.faces[0].corners;
+            EXPECT_TRUE(unit[up % 3] == (Point{0, up < 3 ? -1.0 : 1.0, 0}) && unit[forward % 3] == (Point{0, 0, forward < 3 ? -1.0 : 1.0}))
                 << names[up] << " up, " << names[forward] << " forward";
-            const Vec3& n = read.buffer().normals[0];
-            EXPECT_GT(dot(newell({{v[0].x, v[0].y, v[0].z}, {v[1].x, v[1].y, v[1].z}, {v[2].x, v[2].y, v[2].z}}), {n.x, n.y, n.z}), 0)
-                << names[up] << " up, " << names[forward] << " forward: mirrored";
+            expectWoundAsNormals(axes);
         }
 }
 
