@@ -177,7 +177,8 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
                                "the emission map of 1 material made", "options taken off 1 texture map line",
                                "dropped the colours of 1 vertex", "scaled from 300x200 to 256x256",
                                "dropped 3 object, group and smoothing-group lines", "1 position line with missing",
-                               "1 face with texture coordinates or normals at only some corners kept without them"})
+                               "1 face with texture coordinates or normals at only some corners kept without them",
+                               "dropped 1 material no face uses"})
         EXPECT_TRUE(model.says(change)) << change << " in:\n" << model.said;
     EXPECT_NE(model.checked().find("\nmodel.obj: usable, 0 warnings\n"), std::string::npos) << model.checked();
 
@@ -336,15 +337,21 @@ TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
     EXPECT_TRUE(fs::is_empty(out.file("")) && !fs::exists(in.file("escape.obj")));
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file(""), said), 0) << said;
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file(""), said), 1) << "it is there already: " << said;
-    EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --force --name crate", said), 0) << said;
-    EXPECT_TRUE(fs::exists(out.file("box.obj")) && fs::exists(out.file("crate.mtl")));
+    in.write("box.mtl", "newmtl a\nKd 0 0 1\n");
+    EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --force", said), 0) << said;
+    std::ifstream replaced(out.file("box.mtl"));
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(replaced), {}).find("Kd 0 0 1"), std::string::npos) << "--force replaces";
 
     // A library that is not there costs the faces their material, not the model; a line longer
-    // than any a model needs is dropped, and said.
-    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n#" + std::string(70000, '=') + "\nusemtl a\nf 1 2 3\n");
+    // than any a model needs and a face of more corners than are split are dropped, and said.
+    std::string huge = "f";
+    for (int i = 0; i <= 1000; ++i)
+        huge += " " + std::to_string(1 + i % 3);
+    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n#" + std::string(70000, '=') + "\nusemtl a\nf 1 2 3\n" + huge + "\n");
     EXPECT_EQ(run(tool + in.file("lost.obj") + " " + out.file(""), said), 0) << said;
-    EXPECT_NE(said.find("warning: material library \"Lost Library.mtl\" not found"), std::string::npos) << said;
-    EXPECT_NE(said.find("dropped 1 line longer than 65536 characters"), std::string::npos) << said;
+    for (const char* line : {"warning: material library \"Lost Library.mtl\" not found", "dropped 1 line longer than 65536 characters",
+                             "dropped 1 face of more than 1000 corners"})
+        EXPECT_NE(said.find(line), std::string::npos) << said;
 
     // A model past the game's limits is refused where it passes them, not after the rest of the
     // file: here at its 25,001st face, which brings the 75,001st position, of 26,000.

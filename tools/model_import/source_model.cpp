@@ -347,7 +347,10 @@ private:
             model_.corners.push_back(c);
         }
         if (bad || count < 3 || count > MaxPolygonCorners) {
-            ++(bad || count < 3 ? model_.badFaces : model_.hugeFaces);
+            if (bad || count < 3)
+                ++model_.badFaces;
+            else
+                ++model_.hugeFaces;
             model_.corners.resize(first);
             return true;
         }
