@@ -43,7 +43,6 @@ struct Options {
     float scale = 1.0f, yaw = 30.0f, pitch = 20.0f;
 };
 
-enum class Command { View, Help, Wrong };
 
 bool number(const char* text, float& value)
 {
@@ -52,12 +51,11 @@ bool number(const char* text, float& value)
     return end != text && *end == '\0' && value == value && value > -1e30f && value < 1e30f;
 }
 
-Command parse(int argc, char** argv, Options& o)
+// False for a command line the viewer does not understand.
+bool parse(int argc, char** argv, Options& o)
 {
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return Command::Help;
         if (std::strcmp(argv[i], "--scale") == 0 && hasValue && number(argv[i + 1], o.scale) && o.scale != 0.0f)
             ++i;
         else if (std::strcmp(argv[i], "--yaw") == 0 && hasValue && number(argv[i + 1], o.yaw))
@@ -69,9 +67,9 @@ Command parse(int argc, char** argv, Options& o)
         else if (argv[i][0] != '-' && o.file == nullptr)
             o.file = argv[i];
         else
-            return Command::Wrong;
+            return false;
     }
-    return o.file == nullptr ? Command::Wrong : Command::View;
+    return o.file != nullptr;
 }
 
 void display()
@@ -126,20 +124,20 @@ void motion(int x, int y)
 
 int main(int argc, char** argv)
 {
-    // Once before glutInit, which ends the program where there is no display; once after it, which
-    // takes its own options (-display, -geometry) out of the command line.
-    Options options;
-    Command command = parse(argc, argv, options);
-    if (command != Command::Help) {
-        glutInit(&argc, argv);
-        options = Options();
-        command = parse(argc, argv, options);
+    // Help is answered before glutInit, which ends the program where there is no display; the
+    // rest is read after it, which takes its own options (-display, -geometry) out of the line.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
     }
-    if (command != Command::View) {
-        std::fputs(Usage, command == Command::Help ? stdout : stderr);
-        return command == Command::Help ? 0 : 2;
+    glutInit(&argc, argv);
+    Options o;
+    if (!parse(argc, argv, o)) {
+        std::fputs(Usage, stderr);
+        return 2;
     }
-    const Options& o = options;
 
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(WindowWidth, WindowHeight);
