@@ -59,6 +59,8 @@ std::optional<fs::path> belowIgnoringCase(const fs::path& folder, const std::str
 
 } // namespace
 
+std::string inQuotes(std::string_view name) { return "\"" + std::string(name) + "\""; }
+
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {

@@ -28,6 +28,9 @@ struct FoundFile {
 // Among names that differ only in case, the one written exactly wins, then the first in byte order.
 std::optional<FoundFile> findModelFile(const std::string& written, const std::vector<std::filesystem::path>& folders);
 
+// A name as written, in quotes, for the report: written names may hold spaces.
+std::string inQuotes(std::string_view name);
+
 // Whether two names are the same regardless of the case of their ASCII letters.
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 

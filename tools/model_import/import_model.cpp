@@ -52,8 +52,6 @@ std::string plural(int count, const std::string& one, const std::string& many)
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
-
 // Names that stay distinct, each cut to what the game keeps.
 class Names {
 public:
@@ -177,7 +175,7 @@ public:
                 // Named after the model too, so that models sharing the data folder keep theirs.
                 at->second.name = names_.make(options_.name + "_" + file.stem().string()) + ".tga";
                 out_.files.emplace_back(at->second.name, texture.bytes);
-                written_lines_.push_back(
+                writtenLines_.push_back(
                     "texture " + inQuotes(map.file) + " written as " + at->second.name + ", " + std::to_string(texture.bitsPerPixel) +
                     "-bit" + (texture.runLength ? " run-length" : "") +
                     (texture.width != texture.sourceWidth || texture.height != texture.sourceHeight
@@ -195,7 +193,7 @@ public:
     std::vector<std::string> lines() const
     {
         std::vector<std::string> all = found_;
-        all.insert(all.end(), written_lines_.begin(), written_lines_.end());
+        all.insert(all.end(), writtenLines_.begin(), writtenLines_.end());
         return all;
     }
 
@@ -209,7 +207,7 @@ private:
     ImportedModel& out_;
     Names names_{MapNameSize - 16}; // "map_Kd " and ".tga" fit a line with room to spare
     std::map<fs::path, Written> written_;
-    std::vector<std::string> found_, written_lines_;
+    std::vector<std::string> found_, writtenLines_;
 };
 
 } // namespace

@@ -426,8 +426,6 @@ std::FILE* openFile(const fs::path& path)
     return fs::is_directory(path, failed) ? nullptr : std::fopen(path.c_str(), "rb");
 }
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
 } // namespace
 
 bool parseSourceMtl(std::FILE* file, const fs::path& folder, SourceModel& model)
