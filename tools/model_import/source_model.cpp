@@ -458,14 +458,16 @@ bool readSourceModel(const fs::path& objPath, const SourceLimits& limits, Source
     const auto readLibrary = [&](std::string_view value) {
         // One library with spaces in its name, or several, each one word; where neither is
         // found, the line as a whole is what is missing.
-        std::vector<std::string> names;
-        if (!findModelFile(std::string(value), {folder}).has_value())
+        using Library = std::pair<std::string, std::optional<FoundFile>>;
+        std::vector<Library> libraries = {{std::string(value), findModelFile(std::string(value), {folder})}};
+        if (!libraries[0].second) {
+            std::vector<Library> words;
             for (std::string_view rest = value, word; !(word = nextWord(rest)).empty();)
-                names.emplace_back(word);
-        if (std::none_of(names.begin(), names.end(), [&](const std::string& name) { return findModelFile(name, {folder}).has_value(); }))
-            names = {std::string(value)};
-        for (const std::string& name : names) {
-            const auto found = findModelFile(name, {folder});
+                words.emplace_back(std::string(word), findModelFile(std::string(word), {folder}));
+            if (std::any_of(words.begin(), words.end(), [](const Library& l) { return l.second.has_value(); }))
+                libraries = words;
+        }
+        for (const auto& [name, found] : libraries) {
             std::FILE* library = found ? openFile(found->path) : nullptr;
             const bool read = library != nullptr && parseSourceMtl(library, found->path.parent_path(), model);
             if (library != nullptr)
