@@ -107,26 +107,24 @@ public:
         return none;
     }
 
-    // The first pixel of a texture written, and its size and depth.
-    std::vector<unsigned char> texture(const std::string& name, int& width, int& height, int& bits)
+    // A texture written, its pixels from the bottom row; a few zero bytes where it cannot be read.
+    struct Texture {
+        int width = 0, height = 0, bits = 0;
+        std::vector<unsigned char> pixels = std::vector<unsigned char>(16);
+        Colour colour() const { return {pixels[0], pixels[1], pixels[2]}; }
+    };
+    Texture texture(const std::string& name)
     {
         std::FILE* file = std::fopen(out.file(name).c_str(), "rb");
         TextureImage image;
         TgaPixels pixels;
+        Texture texture;
         EXPECT_TRUE(file && decodeTga(file, image, pixels)) << name << " in:\n" << said;
         if (file)
             std::fclose(file);
-        width = image.width, height = image.height, bits = image.bitsPerPixel;
-        // At least a few pixels' bytes, all 0 where it could not be read, which the test then sees.
-        std::vector<unsigned char> bytes(pixels.data.get(), pixels.data.get() + (pixels.data ? pixels.size : 0));
-        bytes.resize(std::max<std::size_t>(bytes.size(), 16));
-        return bytes;
-    }
-    Colour textureColour(const std::string& name)
-    {
-        int w = 0, h = 0, bits = 0;
-        const auto pixels = texture(name, w, h, bits);
-        return Colour{pixels[0], pixels[1], pixels[2]};
+        if (pixels.data)
+            texture = {image.width, image.height, image.bitsPerPixel, {pixels.data.get(), pixels.data.get() + pixels.size}};
+        return texture;
     }
 
     // What the model check says of what was written.
@@ -208,99 +206,94 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     EXPECT_TRUE(model.material("glass").smoothEdges == 1 && model.material("sign").smoothNormals == 1);
 
     // The textures: sides scaled to powers of two, alpha kept where it is used, the bottom row first.
-    int w = 0, h = 0, bits = 0;
-    auto paint = model.texture("model_rust_paint.tga", w, h, bits);
-    EXPECT_TRUE(w == 256 && h == 256 && bits == 32 && paint[0] == 255 && paint[1] == 0 && std::abs(paint[3] - 128) <= 1);
-    auto glow = model.texture("model_glow.tga", w, h, bits);
-    EXPECT_TRUE(w == 32 && h == 32 && bits == 24 && std::abs(glow[0] - 128) <= 2);
-    auto sign = model.texture("model_sign.tga", w, h, bits);
-    ASSERT_TRUE(w == 2 && h == 2 && bits == 24);
-    EXPECT_EQ(std::vector<unsigned char>(sign.begin() + 6, sign.begin() + 9), (std::vector<unsigned char>{0, 255, 0}))
+    const auto paint = model.texture("model_rust_paint.tga"), glow = model.texture("model_glow.tga"), sign = model.texture("model_sign.tga");
+    EXPECT_TRUE(paint.width == 256 && paint.height == 256 && paint.bits == 32 && paint.pixels[0] == 255 && paint.pixels[1] == 0 &&
+                std::abs(paint.pixels[3] - 128) <= 1);
+    EXPECT_TRUE(glow.width == 32 && glow.height == 32 && glow.bits == 24 && std::abs(glow.pixels[0] - 128) <= 2);
+    EXPECT_TRUE(sign.width == 2 && sign.height == 2 && sign.bits == 24 && sign.pixels[6] == 0 && sign.pixels[7] == 255 && sign.pixels[8] == 0)
         << "the top left pixel, on the top row, last";
 }
 
 TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
 {
-    // 3ds Max, z up and its front toward -y, turned by --up z: it stands upright, its front (red,
-    // "Material #25") toward the game's +z and its back (blue, "Material #26") toward -z, two
-    // materials still; its pictures named by a Windows path are found beside the library, except
-    // one that is not there at all, which costs its material only that map; the copy of the colour
-    // map in map_Ka glows nowhere.
-    Imported max("max", "road_sign.obj", [](const TempFolder& in) { paint(in, "road_d.jpg", {200, 30, 30}); }, "--up z");
-    ASSERT_EQ(max.status, 0) << max.said;
-    expectWoundAsNormals(max);
-    for (const ReadFace& face : max.faces) {
-        const bool front = face.material == "Material__25";
-        EXPECT_NEAR(newell(face.corners)[2] / std::hypot(newell(face.corners)[0], newell(face.corners)[1], newell(face.corners)[2]),
-                    front ? 1.0 : -1.0, 1e-6) << face.material;
-        for (const Point& p : face.corners)
-            EXPECT_TRUE(p[1] >= 0 && p[1] <= 2 && std::abs(p[0]) <= 1 && p[2] <= 0 && p[2] >= -0.5) << face.material;
+    // Each export, with the pictures it names painted here, imports without fault, wound as its
+    // normals say, passes the check clean and says what it changed, found and dropped.
+    struct Export {
+        const char* folder;
+        const char* obj;
+        std::vector<std::pair<const char*, Colour>> pictures;
+        const char* options;
+        std::vector<const char*> says;
+    };
+    const Export exports[] = {
+        // 3ds Max, z up, its front (red, "Material #25") toward -y and its back (blue, "Material
+        // #26") toward +y, turned by --up z; pictures named by a Windows path, one not there at
+        // all; the colour map again in map_Ka.
+        {"max", "road_sign.obj", {{"road_d.jpg", {200, 30, 30}}}, "--up z",
+         {"warning: texture \"G:\\models\\back_d.jpg\" not found: material Material__26 is drawn without its colour map",
+          "texture \"G:\\models\\road_d.jpg\" found as ", "dropped map_Ka of 2 materials", "material library \"road_sign.mtl\" found as ",
+          "dropped Tf of 2 materials", "turned from +z up and -y forward"}},
+        // MeshLab writes "Tr 1" on a solid material, and names its picture in another case.
+        {"meshlab", "cow.obj", {{"cow_texture.png", {40, 90, 200}}}, "",
+         {"1 material that would not show at all", "texture \"Cow_Texture.PNG\" found as "}},
+        // Blender writes a white ambient colour, or its metallic value (the nose); names its
+        // picture by a path on the author's machine, the picture lying in a folder below.
+        {"blender", "racer.obj", {{"textures/paint.png", {230, 230, 230}}}, "",
+         {"texture \"/home/someone/racer/textures/paint.png\" found as ", "ambient colour of 3 materials made its diffuse colour",
+          "dropped map_Bump of 1 material", "dropped Ni of 3 materials"}},
+        // A game engine's exporter: names distinct past a '#', a byte-order mark, "d 0" on a solid
+        // material, the emission map beside a reflection in map_Ka, every map the game does not draw.
+        {"engine", "kart.obj", {{"lamps.png", {250, 220, 40}}, {"shine.png", {255, 255, 255}}}, "",
+         {"dropped map_d of 2 materials", "dropped bump of 1 material", "dropped map_Bump of 1 material", "dropped map_Ns of 1",
+          "dropped refl of 1", "dropped disp of 1", "dropped norm of 1", "dropped map_Ka of 1"}},
+    };
+    std::map<std::string, std::unique_ptr<Imported>> imported;
+    for (const Export& e : exports) {
+        auto& model = imported[e.folder] = std::make_unique<Imported>(e.folder, e.obj, [&](const TempFolder& in) {
+            for (const auto& [name, colour] : e.pictures)
+                paint(in, name, colour);
+        }, e.options);
+        ASSERT_EQ(model->status, 0) << model->said;
+        for (const char* line : e.says)
+            EXPECT_TRUE(model->says(line)) << line << " in:\n" << model->said;
+        EXPECT_TRUE(!model->says("no face uses") && !model->says("# line") && !model->says("emission colour Ke")) << model->said;
+        EXPECT_NE(model->checked().find("model.obj: usable, 0 warnings"), std::string::npos) << model->checked();
+        expectWoundAsNormals(*model);
     }
+
+    // Max stands upright, its front toward the game's +z; two materials still, one without the map
+    // it lost; the copy of the colour map in map_Ka glows nowhere.
+    Imported& max = *imported["max"];
+    for (const ReadFace& face : max.faces)
+        EXPECT_GT(newell(face.corners)[2] * (face.material == "Material__25" ? 1 : -1), 0) << face.material;
     const MaterialDef &front = max.material("Material__25"), &back = max.material("Material__26");
     EXPECT_TRUE(front.diffuse[0] > 0.8f && back.diffuse[2] > 0.8f);
     EXPECT_TRUE(front.ambientMap[0] == '\0' && back.ambientMap[0] == '\0' && back.diffuseMap[0] == '\0');
-    EXPECT_TRUE(near(max.textureColour(front.diffuseMap), {200, 30, 30}));
-    EXPECT_TRUE(max.says("warning: texture \"G:\\models\\back_d.jpg\" not found: material Material__26 is drawn without its colour map"))
-        << max.said;
-    EXPECT_TRUE(max.says("texture \"G:\\models\\road_d.jpg\" found as ") && max.says("dropped map_Ka of 2 materials") &&
-                max.says("material library \"road_sign.mtl\" found as ") &&
-                max.says("dropped Tf of 2 materials") && max.says("turned from +z up and -y forward"))
-        << max.said;
-    EXPECT_EQ(max.said.find("no face uses"), std::string::npos) << max.said;
+    EXPECT_TRUE(near(max.texture(front.diffuseMap).colour(), {200, 30, 30}));
 
-    // MeshLab writes "Tr 1" on a solid material, which read as the standard's 1 - d would not show
-    // at all: it stays solid. Its picture is named in another case than the file's.
-    Imported meshlab("meshlab", "cow.obj", [](const TempFolder& in) { paint(in, "cow_texture.png", {40, 90, 200}); });
-    ASSERT_EQ(meshlab.status, 0) << meshlab.said;
-    const MaterialDef& cow = meshlab.material("material_0");
-    EXPECT_FLOAT_EQ(cow.transparency, 1.0f);
-    EXPECT_FLOAT_EQ(cow.ambient[0], 0.2f) << "an ambient colour that is not white is the author's";
-    EXPECT_TRUE(near(meshlab.textureColour(cow.diffuseMap), {40, 90, 200}));
-    EXPECT_TRUE(meshlab.says("1 material that would not show at all") && meshlab.says("texture \"Cow_Texture.PNG\" found as ") &&
-                !meshlab.says("# line"))
-        << meshlab.said;
+    // MeshLab's "Tr 1", read as the standard's 1 - d, would not show at all: it stays solid; its
+    // grey ambient colour is the author's.
+    const MaterialDef& cow = imported["meshlab"]->material("material_0");
+    EXPECT_TRUE(cow.transparency == 1.0f && cow.ambient[0] == 0.2f);
+    EXPECT_TRUE(near(imported["meshlab"]->texture(cow.diffuseMap).colour(), {40, 90, 200}));
 
-    // Blender writes a white ambient colour on every material, or its metallic value (the nose
-    // here) where that is not 0: under the game's light, where a face shows a fifth of its ambient
-    // colour besides its diffuse one, each must keep its own hue (the nose yellow, the black tail
-    // black) rather than take on grey. Its picture is named by an absolute path on the author's
-    // machine, and lies in a folder of its own below the model; its normal map is dropped, and
-    // said so.
-    Imported blender("blender", "racer.obj", [](const TempFolder& in) { paint(in, "textures/paint.png", {230, 230, 230}); });
-    ASSERT_EQ(blender.status, 0) << blender.said;
+    // Under the game's light, where a face shows a fifth of its ambient colour besides its diffuse
+    // one, each Blender material keeps its own hue (the nose yellow, the black tail black).
+    Imported& blender = *imported["blender"];
     for (const char* name : {"Nose", "Paint", "Tail"}) {
         const MaterialDef& m = blender.material(name);
         for (int c = 0; c < 3; ++c)
             EXPECT_NEAR(0.2f * m.ambient[c] + m.diffuse[c], 1.2f * m.diffuse[c], 1e-6) << name << " channel " << c;
     }
-    EXPECT_TRUE(near(blender.textureColour(blender.material("Paint").diffuseMap), {230, 230, 230}));
-    EXPECT_TRUE(blender.says("texture \"/home/someone/racer/textures/paint.png\" found as ")) << blender.said;
-    EXPECT_TRUE(blender.says("ambient colour of 3 materials made its diffuse colour") && blender.says("dropped map_Bump of 1 material") &&
-                blender.says("dropped Ni of 3 materials") && !blender.says("Ke"))
-        << blender.said;
-    expectWoundAsNormals(blender);
+    EXPECT_TRUE(near(blender.texture(blender.material("Paint").diffuseMap).colour(), {230, 230, 230}));
 
-    // A game engine's exporter names materials "<StandardMaterial3D#12>", distinct past the '#';
-    // a byte-order mark before the first line hides nothing; "d 0" on a solid material keeps it
-    // solid, and "Tr 0.25" is the standard's 1 - d; only the emission map glows, not the
-    // reflection in map_Ka; every map the game does not draw is said, once per key.
-    Imported engine("engine", "kart.obj", [](const TempFolder& in) {
-        paint(in, "lamps.png", {250, 220, 40});
-        paint(in, "shine.png", {255, 255, 255});
-    });
-    ASSERT_EQ(engine.status, 0) << engine.said;
+    // The engine's two materials stay two; no Ka is as good as a white one; "d 0" keeps a
+    // material solid and "Tr 0.25" is 1 - d; only the emission map glows.
+    Imported& engine = *imported["engine"];
     const MaterialDef &green = engine.material("_StandardMaterial3D_12_"), &red = engine.material("_StandardMaterial3D_14_");
-    EXPECT_TRUE(green.diffuse[1] > 0.5f && red.diffuse[0] > 0.5f);
-    EXPECT_TRUE(std::equal(green.ambient, green.ambient + 3, green.diffuse)) << "no Ka is as good as a white one";
-    EXPECT_FLOAT_EQ(green.transparency, 1.0f);
-    EXPECT_FLOAT_EQ(red.transparency, 0.75f);
-    EXPECT_TRUE(near(engine.textureColour(green.ambientMap), {250, 220, 40}));
-    for (const char* line : {"dropped map_d of 2 materials", "dropped bump of 1 material", "dropped map_Bump of 1 material",
-                             "dropped map_Ns of 1", "dropped refl of 1", "dropped disp of 1", "dropped norm of 1", "dropped map_Ka of 1"})
-        EXPECT_TRUE(engine.says(line)) << line << " in:\n" << engine.said;
-
-    for (Imported* model : {&max, &meshlab, &blender, &engine})
-        EXPECT_NE(model->checked().find("model.obj: usable, 0 warnings"), std::string::npos) << model->checked();
+    EXPECT_TRUE(green.diffuse[1] > 0.5f && red.diffuse[0] > 0.5f && std::equal(green.ambient, green.ambient + 3, green.diffuse));
+    EXPECT_TRUE(green.transparency == 1.0f && red.transparency == 0.75f);
+    EXPECT_TRUE(near(engine.texture(green.ambientMap).colour(), {250, 220, 40}));
 }
 
 TEST(ModelImport, TurnsAnyUpAndForwardToTheGamesAxesWithoutAMirror)
