@@ -12,10 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view input(reinterpret_cast<const char*>(data), size), separator = "\n%%mtl%%\n";
     const std::size_t split = std::min(input.find(separator), size);
     const std::size_t mtl = std::min(split + separator.size(), size);
-    SourceLimits limits;
-    limits.elements = 40;
-    limits.materials = 3;
-    limits.elementsRead = 60;
+    const SourceLimits limits{.elements = 40, .materials = 3, .elementsRead = 60};
     SourceModel model;
     std::string error;
     std::FILE* obj = openBytes(data, split);
