@@ -2,6 +2,8 @@
 // characters of each conversion before it converts them.
 #include "assets/pattern_scanner.h"
 
+#include "assets/decimal_reader.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -57,7 +59,7 @@ bool convertFloat(const char* begin, const char* end, bool plainDecimal, float& 
     if (plainDecimal) {
         // from_chars takes no '+'; strtof would read past it all the same.
         const char* first = *begin == '+' ? begin + 1 : begin;
-        const std::from_chars_result result = std::from_chars(first, end, value);
+        const std::from_chars_result result = readDecimalFloat(first, end, value);
         if (result.ec == std::errc())
             return true;
         if (result.ec == std::errc::invalid_argument)
@@ -83,7 +85,7 @@ const char* scanFloat(const char* p, const char* textEnd, ScannedField& field)
         const char* digits = (*p == '-' || *p == '+') ? p + 1 : p;
         if (isDigit(*digits) && !(digits[0] == '0' && lower(digits[1]) == 'x')) {
             const std::from_chars_result result =
-                std::from_chars(*p == '+' ? p + 1 : p, textEnd, field.number);
+                readDecimalFloat(*p == '+' ? p + 1 : p, textEnd, field.number);
             const char next = *result.ptr;
             if (result.ec == std::errc() && !isDigit(next) && next != '.' && lower(next) != 'e')
                 return result.ptr;
