@@ -3,13 +3,16 @@
 
 #include <GL/glut.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "game/frame.h"
+#include "game/hud.h"
 #include "game/input.h"
 #include "game/race_flow.h"
 #include "game/sim_clock.h"
 #include "game/startup.h"
+#include "sim/car.h"
 #include "sim/grapple.h"
 
 namespace {
@@ -92,6 +95,27 @@ void sendControlState(int control, bool held)
         keyUp(static_cast<unsigned char>(ControlLetters[control]), PointerX, PointerY);
 }
 
+const char* phaseName(RacePhase phase)
+{
+    switch (phase) {
+    case RacePhase::Countdown: return "Countdown";
+    case RacePhase::Racing: return "Racing";
+    case RacePhase::Won: return "Won";
+    case RacePhase::Disqualified: return "Disqualified";
+    }
+    return "?";
+}
+
+// While racing, the running time at the clock the frame ran at; when won, the final time.
+std::string raceTimeText(int frameClock)
+{
+    if (gameState.phase == RacePhase::Racing)
+        return formatRaceTime(static_cast<std::uint32_t>(frameClock) - gameState.raceStartMs, "");
+    if (gameState.phase == RacePhase::Won)
+        return formatRaceTime(gameState.raceEndMs - gameState.raceStartMs, "");
+    return "-";
+}
+
 } // namespace
 
 RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
@@ -156,4 +180,14 @@ void playScriptFrame(const ScriptFrame& frame, bool drawing)
     runFrame(drawing);
     simClockAdvance(frame.ms);
     updateFrameTiming(simClockNow());
+}
+
+std::string describeScriptFrame(long frameNumber, int frameClock)
+{
+    char line[320];
+    std::snprintf(line, sizeof line, "%ld %d %s %d %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g %d %s", frameNumber,
+                  simClockNow(), phaseName(gameState.phase), gameState.countdown, car.position.x, car.position.y,
+                  car.position.z, car.orientation.y, car.velocity.x, car.velocity.y, car.velocity.z, car.steer,
+                  car.grappleAttached ? 1 : 0, raceTimeText(frameClock).c_str());
+    return line;
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 enum ScriptControl { ScriptForward, ScriptBackward, ScriptLeft, ScriptRight, ScriptMouse, ScriptControlCount };
 
@@ -41,3 +42,9 @@ void applyScriptFrameInput(const ScriptFrame& frame);
 // One script frame as the game runs it: the input between frames, the frame itself (drawn or not),
 // then the frame's time on the simulated clock and the frame timing that makes it the next step.
 void playScriptFrame(const ScriptFrame& frame, bool drawing);
+
+// The state after a frame as one line: the frame's number, the clock, the phase and countdown, the
+// car's position, heading, velocity and steer, whether the beam holds, and the race time (the
+// running time at frameClock, the clock when the frame began, or the final one once won; "-"
+// otherwise). The simulator prints it and the browser page reports it, so the two compare.
+std::string describeScriptFrame(long frameNumber, int frameClock);

@@ -4,9 +4,11 @@
 #include <GL/glut.h>
 
 #include "assets/model_loader.h"
+#include "game/banner.h"
 #include "game/camera.h"
 #include "game/frame.h"
 #include "game/input.h"
+#include "game/race_flow.h"
 #include "sim/grapple.h"
 
 void resetControlsAndCamera()
@@ -51,4 +53,14 @@ void loadScene()
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
+}
+
+void startGame(int* argc, char** argv)
+{
+    resetControlsAndCamera();
+    resetRace();
+    openGameWindow(argc, argv);
+    loadScene();
+    printBanner();
+    startCountdown();
 }

@@ -11,3 +11,7 @@ void openGameWindow(int* argc, char** argv);
 // Creates the sky's quadric, loads the scenery and the grapple points, and switches on depth
 // testing and the one light. Needs the window's OpenGL context.
 void loadScene();
+
+// The game's whole start-up, as its window and the browser page both begin: controls, camera and
+// race reset, the window, the scene, the banner on standard output, and the countdown's first tick.
+void startGame(int* argc, char** argv);
