@@ -116,6 +116,14 @@ std::string raceTimeText(int frameClock)
     return "-";
 }
 
+// The frame, then its time on the simulated clock and the frame timing that makes it the next step.
+void runFrameOnSimClock(int ms, bool drawing)
+{
+    runFrame(drawing);
+    simClockAdvance(ms);
+    updateFrameTiming(simClockNow());
+}
+
 } // namespace
 
 RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
@@ -177,9 +185,13 @@ void applyScriptFrameInput(const ScriptFrame& frame)
 void playScriptFrame(const ScriptFrame& frame, bool drawing)
 {
     applyScriptFrameInput(frame);
-    runFrame(drawing);
-    simClockAdvance(frame.ms);
-    updateFrameTiming(simClockNow());
+    runFrameOnSimClock(frame.ms, drawing);
+}
+
+void playLiveFrame(int ms, bool drawing)
+{
+    simClockFireDue();
+    runFrameOnSimClock(ms, drawing);
 }
 
 std::string describeScriptFrame(long frameNumber, int frameClock)

@@ -43,6 +43,10 @@ void applyScriptFrameInput(const ScriptFrame& frame);
 // then the frame's time on the simulated clock and the frame timing that makes it the next step.
 void playScriptFrame(const ScriptFrame& frame, bool drawing);
 
+// A frame as playScriptFrame runs it, but with the controls as the window's own callbacks left
+// them: a player's real keys and mouse on the simulated clock.
+void playLiveFrame(int ms, bool drawing);
+
 // The state after a frame as one line: the frame's number, the clock, the phase and countdown, the
 // car's position, heading, velocity and steer, whether the beam holds, and the race time (the
 // running time at frameClock, the clock when the frame began, or the final one once won; "-"

@@ -1,6 +1,7 @@
 // vantor-replay: plays a race script in the game's real window, with the game's own frame and the
 // models of the working directory, on the simulated clock, so a run is the same every time. It
-// times every frame next to a window that only clears and swaps, and can save pictures.
+// times every frame next to a window that only clears and swaps, can save pictures, and prints the
+// state after the last frame.
 // Usage: vantor-replay [--shot FRAME FILE.ppm]... SCRIPT
 #include <GL/freeglut.h>
 
@@ -130,8 +131,10 @@ int main(int argc, char** argv)
 
     std::vector<double> frameTimes;
     long frameNumber = 0;
+    int frameClock = simClockNow();
     for (const ScriptFrame& f : frames) {
         glutMainLoopEvent();
+        frameClock = simClockNow();
         const WallClock::time_point start = WallClock::now();
         playScriptFrame(f, true);
         glFinish();
@@ -142,5 +145,8 @@ int main(int argc, char** argv)
     }
     printTimes("clear and swap", clearTimes);
     printTimes("game frame", frameTimes);
+    // The state the run ended in, as vantor-sim prints it; the browser test compares its own with it.
+    if (frameNumber > 0)
+        std::printf("last frame: %s\n", describeScriptFrame(frameNumber, frameClock).c_str());
     return 0;
 }

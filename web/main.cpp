@@ -1,12 +1,16 @@
 // Vantor Sprint in a web page: the game's own start-up and frame, drawn at the browser's pace,
 // with the page's canvas filling its window. With "#replay" after the address the page instead
 // waits for a race script to be fed to it frame by frame (the browser tests do), on the simulated
-// clock, as the native replay tool plays it.
+// clock, as the native replay tool plays it, or frames to be played with the browser's own keys and
+// mouse.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "game/frame.h"
 #include "game/race_script.h"
@@ -20,7 +24,9 @@ constexpr int ReplayHeight = 480;
 
 double firstFrameMs = -1.0;
 long framesDrawn = 0;
-long replayFrames = 0;
+std::vector<ScriptFrame> scriptFrames;
+std::size_t nextScriptFrame = 0;
+long framesPlayed = 0;
 std::string replayLine;
 
 void browserFrame()
@@ -47,18 +53,53 @@ bool replayRequested()
 
 extern "C" {
 
-// One frame of a race script (ms, the held controls as bits w s a d m from the lowest, and whether
-// space was pressed and released before it), drawn; returns the state line the simulator prints.
-EMSCRIPTEN_KEEPALIVE const char* vantor_replay_frame(int ms, int held, int space)
+// Reads a race script given as text and starts the race again on a fresh simulated clock; the
+// number of the script's frames, or -1 with the reason on standard error. Its frames then play one
+// at a time with vantor_replay_next.
+EMSCRIPTEN_KEEPALIVE int vantor_replay_load(const char* text)
 {
-    ScriptFrame f;
-    f.ms = ms;
-    for (int control = 0; control < ScriptControlCount; ++control)
-        f.held[control] = (held >> control & 1) != 0;
-    f.space = space != 0;
+    std::FILE* input = fmemopen(const_cast<char*>(text), std::strlen(text), "r");
+    if (input == nullptr)
+        return -1;
+    std::vector<ScriptFrame> frames;
+    RaceScriptReader script(input);
+    for (ScriptFrame f;;) {
+        const RaceScriptReader::Result result = script.next(f);
+        if (result == RaceScriptReader::Result::End)
+            break;
+        if (result == RaceScriptReader::Result::Error) {
+            std::fprintf(stderr, "race script: %s\n", script.error());
+            std::fclose(input);
+            return -1;
+        }
+        frames.push_back(f);
+    }
+    std::fclose(input);
+    scriptFrames = std::move(frames);
+    nextScriptFrame = 0;
+    framesPlayed = 0;
+    startScriptedRace();
+    return static_cast<int>(scriptFrames.size());
+}
+
+// Plays and draws the next frame of the loaded script; returns the state line the simulator
+// prints for it, or an empty line when the script has ended.
+EMSCRIPTEN_KEEPALIVE const char* vantor_replay_next()
+{
+    if (nextScriptFrame >= scriptFrames.size())
+        return "";
     const int frameClock = simClockNow();
-    playScriptFrame(f, true);
-    replayLine = describeScriptFrame(++replayFrames, frameClock);
+    playScriptFrame(scriptFrames[nextScriptFrame++], true);
+    replayLine = describeScriptFrame(++framesPlayed, frameClock);
+    return replayLine.c_str();
+}
+
+// Plays and draws a frame of ms on the simulated clock with the keys and mouse the browser holds.
+EMSCRIPTEN_KEEPALIVE const char* vantor_live_frame(int ms)
+{
+    const int frameClock = simClockNow();
+    playLiveFrame(ms, true);
+    replayLine = describeScriptFrame(++framesPlayed, frameClock);
     return replayLine.c_str();
 }
 
@@ -81,6 +122,7 @@ int main(int argc, char** argv)
         startScriptedRace();
         emscripten_set_canvas_element_size("#canvas", ReplayWidth, ReplayHeight);
         reshape(ReplayWidth, ReplayHeight);
+        EM_ASM({ Module.vantorStarted = true; });
         return 0;
     }
     startGame(&argc, argv);
@@ -90,5 +132,6 @@ int main(int argc, char** argv)
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, false, onWindowResize);
     glutReshapeWindow(EM_ASM_INT({ return window.innerWidth; }), EM_ASM_INT({ return window.innerHeight; }));
     emscripten_set_main_loop(browserFrame, 0, false);
+    EM_ASM({ Module.vantorStarted = true; });
     return 0;
 }
