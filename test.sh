@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and its tests, and runs every test; then the unit tests
+# Installs what is missing, builds the game and its tests, and runs every test; then the browser
+# build in headless Chromium; then the unit tests
 # again under the address and undefined-behaviour sanitizers, each model-reader fuzzer for a short
 # fixed time, and the Debian package through Debian's checks. The reader benchmarks are built here
 # but run by hand.
@@ -7,13 +8,18 @@ set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
 ensure_packages "${GAME_PACKAGES[@]}" googletest libgtest-dev xvfb xdotool imagemagick x11-utils blender \
-    clang libclang-rt-14-dev libbenchmark-dev dpkg-dev lintian desktop-file-utils appstream man-db
+    clang libclang-rt-14-dev libbenchmark-dev dpkg-dev lintian desktop-file-utils appstream man-db \
+    emscripten chromium chromium-driver python3-selenium
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVANTOR_BUILD_TESTS=ON -DVANTOR_WARNINGS_AS_ERRORS=ON -DVANTOR_BUILD_BENCHMARKS=ON >/dev/null
 cmake --build build/test -j"$(nproc)"
 
 (cd build/test && ctest --output-on-failure -j"$(nproc)")
+
+# The browser build as ./web.sh makes it, played in headless Chromium against the native game.
+./web.sh
+tests/e2e/web_test.sh dist/web build/test/vantor-sim build/test/vantor-replay data tests/scripts/winning_run.txt
 
 # The unit tests with every memory error and undefined behaviour fatal; the OpenGL tests start
 # their own X server.

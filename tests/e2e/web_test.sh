@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The browser build against the native game: served on 127.0.0.1 and driven in headless Chromium
-# (tests/web/page_test.py), it plays the committed winning run with every frame's state as
+# by tests/web/page_test.py, it plays the committed winning run with every frame's state as
 # vantor-sim prints it and ends as vantor-replay's last frame; its pictures of the countdown, the
 # beam and the win screen match vantor-replay's within 1% of the pixels (2% of full scale per
 # channel); real keys and the mouse drive it; and everything the page loads stays within 400 KB
@@ -35,20 +35,8 @@ done
 replay_last=$(sed -n 's/^last frame: //p' "$scratch/replay.log")
 [ "$replay_last" = "$(tail -n 1 "$scratch/sim.txt")" ] || fail "vantor-replay ended otherwise than vantor-sim: $replay_last"
 
-# Served as any static web host serves the folder.
-port_file=$scratch/port
-python3 -c '
-import functools, http.server, sys
-handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-open(sys.argv[2], "w").write(str(server.server_address[1]))
-server.serve_forever()' "$web" "$port_file" 2>"$scratch/server.log" &
-pids+=($!)
-wait_for 15 grep -qs . "$port_file" || fail "the web server did not start"
-url="http://127.0.0.1:$(cat "$port_file")/index.html"
-
 mkdir "$scratch/page"
-/usr/bin/python3 "$(dirname "$0")/../web/page_test.py" "$url" "$run" "$scratch/sim.txt" "$scratch/page" "${shots[@]}" \
+/usr/bin/python3 "$(dirname "$0")/../web/page_test.py" "$web" "$run" "$scratch/sim.txt" "$scratch/page" "${shots[@]}" \
     | tee "$scratch/page.log"
 grep -q '^PASS$' "$scratch/page.log" || fail "the page test failed"
 grep -q "last: $replay_last\$" "$scratch/page.log" || fail "the page did not end as vantor-replay did: $replay_last"

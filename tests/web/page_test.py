@@ -1,22 +1,36 @@
 #!/usr/bin/python3
-"""Drives the browser build in headless Chromium: the committed winning run fed to the page frame by
-frame, with pictures of chosen frames; real keys and mouse on the simulated clock; and the page as a
-player opens it (banner, countdown, frame rate, letterbox). Prints what it measured; exits 1 at the
-first check that fails.
+"""Serves the browser build's folder on 127.0.0.1, as any static web host would, and drives the page
+in headless Chromium: the committed winning run fed to it frame by frame, with pictures of chosen
+frames; real keys and mouse on the simulated clock; and the page as a player opens it (banner,
+countdown, frame rate, letterbox). Prints what it measured; exits 1 at the first check that fails.
+PAGE_TESTS=browser_picture instead writes OUT_DIR/browser.png, the page mid-race.
 
-Usage: page_test.py URL SCRIPT SIM_OUTPUT OUT_DIR FRAME...
+Usage: page_test.py WEB_DIR SCRIPT SIM_OUTPUT OUT_DIR FRAME...
 """
 import base64
+import functools
+import http.server
 import os
 import sys
+import threading
 import time
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 
-url, script_path, sim_output_path, out_dir = sys.argv[1:5]
+web_dir, script_path, sim_output_path, out_dir = sys.argv[1:5]
 shot_frames = [int(n) for n in sys.argv[5:]]
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), functools.partial(QuietHandler, directory=web_dir))
+threading.Thread(target=server.serve_forever, daemon=True).start()
+url = 'http://127.0.0.1:%d/index.html' % server.server_address[1]
 
 
 def fail(message):
@@ -205,11 +219,23 @@ def player_page(driver):
     print('page: resized to %d x %d, picture saved' % (size[0], size[1]))
 
 
+def browser_picture(driver):
+    """The page mid-race with the beam pulling the car, for the README."""
+    # A page a little larger than the 640 x 480 picture, whatever the browser's own frame takes.
+    chrome = driver.execute_script('return outerHeight - innerHeight')
+    driver.set_window_size(720, 540 + chrome)
+    open_page(driver, url + '#replay')
+    with open(script_path) as f:
+        driver.execute_script('Module.ccall("vantor_replay_load", "number", ["string"], [arguments[0]]);'
+                              ' for (let i = 0; i < 420; ++i) Module._vantor_replay_next();', f.read())
+    driver.save_screenshot(out_dir + '/browser.png')
+
+
 driver = browser(800, 600)
 try:
     # PAGE_TESTS picks some of them by name, for a quicker look while working on one.
     chosen = os.environ.get('PAGE_TESTS', 'replay_run,live_input,player_page').split(',')
-    for test in (replay_run, live_input, player_page):
+    for test in (replay_run, live_input, player_page, browser_picture):
         if test.__name__ in chosen:
             test(driver)
 finally:
