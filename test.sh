@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the game and its tests, and runs every test; then the browser
-# build in headless Chromium; then the unit tests
-# again under the address and undefined-behaviour sanitizers, each model-reader fuzzer for a short
-# fixed time, and the Debian package through Debian's checks. The reader benchmarks are built here
-# but run by hand.
+# build in headless Chromium against the native game; the unit tests again under the address and
+# undefined-behaviour sanitizers, each model-reader fuzzer for a short fixed time, and the Debian
+# package through Debian's checks. The reader benchmarks are built here but run by hand.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh

@@ -49,6 +49,17 @@ for frame in "${shots[@]}"; do
     [[ "$differing" =~ ^[0-9]+$ ]] || fail "compare failed on frame $frame: $differing"
     [ "$differing" -le "$max_differing" ] || fail "frame $frame differs from the native picture in $differing pixels"
 done
+# The page in a wide window: the picture keeps 4:3 in the middle, between black bars.
+wide=$scratch/page/page-wide.png
+read -r width height < <(identify -format '%w %h\n' "$wide")
+bar=$(((width - height * 4 / 3) / 2))
+[ "$bar" -gt 20 ] || fail "the wide window is not wide: $width x $height"
+brightest() { convert "$wide" -crop "$1" +repage -format '%[max]' info:; }
+[ "$(brightest "$((bar - 4))x${height}+0+0")" = 0 ] || fail "the left bar of the wide page is not black"
+[ "$(brightest "$((bar - 4))x${height}+$((width - bar + 4))+0")" = 0 ] || fail "the right bar of the wide page is not black"
+[ "$(brightest "$((height * 4 / 3 - 8))x8+$((bar + 4))+$((height / 2))")" != 0 ] || fail "no picture between the bars"
+echo "page: $width x $height keeps the picture 4:3 between bars of $bar pixels"
+
 if [ -n "${E2E_PICTURES:-}" ]; then
     mkdir -p "$E2E_PICTURES"
     cp "$scratch"/page/*.png "$scratch"/native/*.ppm "$scratch"/diff-*.png "$E2E_PICTURES/"
