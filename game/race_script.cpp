@@ -160,6 +160,16 @@ RaceScriptReader::Result RaceScriptReader::next(ScriptFrame& frame)
     return Result::End;
 }
 
+RaceScriptReader::Result RaceScriptReader::readAll(std::vector<ScriptFrame>& frames)
+{
+    for (ScriptFrame frame;;) {
+        const Result result = next(frame);
+        if (result != Result::Frame)
+            return result;
+        frames.push_back(frame);
+    }
+}
+
 void startScriptedRace()
 {
     installSimClock();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum ScriptControl { ScriptForward, ScriptBackward, ScriptLeft, ScriptRight, ScriptMouse, ScriptControlCount };
 
@@ -23,6 +24,8 @@ public:
 
     // The next frame; on Error, error() holds one line for standard error naming the line number.
     Result next(ScriptFrame& frame);
+    // Every frame left, appended to frames: End when all were read, Error as next says.
+    Result readAll(std::vector<ScriptFrame>& frames);
     const char* error() const { return error_; }
 
 private:

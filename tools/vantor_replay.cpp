@@ -97,15 +97,9 @@ int main(int argc, char** argv)
     }
     std::vector<ScriptFrame> frames;
     RaceScriptReader script(scriptFile);
-    for (ScriptFrame f; ;) {
-        const RaceScriptReader::Result result = script.next(f);
-        if (result == RaceScriptReader::Result::End)
-            break;
-        if (result == RaceScriptReader::Result::Error) {
-            std::fprintf(stderr, "vantor-replay: %s\n", script.error());
-            return 2;
-        }
-        frames.push_back(f);
+    if (script.readAll(frames) == RaceScriptReader::Result::Error) {
+        std::fprintf(stderr, "vantor-replay: %s\n", script.error());
+        return 2;
     }
     std::fclose(scriptFile);
 

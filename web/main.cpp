@@ -63,18 +63,12 @@ EMSCRIPTEN_KEEPALIVE int vantor_replay_load(const char* text)
         return -1;
     std::vector<ScriptFrame> frames;
     RaceScriptReader script(input);
-    for (ScriptFrame f;;) {
-        const RaceScriptReader::Result result = script.next(f);
-        if (result == RaceScriptReader::Result::End)
-            break;
-        if (result == RaceScriptReader::Result::Error) {
-            std::fprintf(stderr, "race script: %s\n", script.error());
-            std::fclose(input);
-            return -1;
-        }
-        frames.push_back(f);
-    }
+    const RaceScriptReader::Result result = script.readAll(frames);
     std::fclose(input);
+    if (result == RaceScriptReader::Result::Error) {
+        std::fprintf(stderr, "race script: %s\n", script.error());
+        return -1;
+    }
     scriptFrames = std::move(frames);
     nextScriptFrame = 0;
     framesPlayed = 0;

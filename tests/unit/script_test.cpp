@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <tuple>
+#include <vector>
 
 #include "game/hud.h"
 #include "game_support.h"
@@ -39,6 +41,20 @@ TEST(RaceScript, TakesWellFormedLinesAndNamesTheLineItRefuses)
         EXPECT_EQ(reader.next(frame), RaceScriptReader::Result::Frame);
         EXPECT_EQ(reader.next(frame), RaceScriptReader::Result::Error) << bad;
         EXPECT_EQ(std::string(reader.error()).rfind("line 5: ", 0), 0u) << bad << ": " << reader.error();
+        std::fclose(in);
+    }
+    // Read whole: every frame in order, up to the first refused line.
+    for (const auto& [text, result, count] : {std::tuple{"16 w\n# c\n20 - space\n", RaceScriptReader::Result::End, 2u},
+                                              std::tuple{"16 w\n16 x\n16 -\n", RaceScriptReader::Result::Error, 1u}}) {
+        std::string copy = text;
+        std::FILE* in = fmemopen(copy.data(), copy.size(), "r");
+        RaceScriptReader reader(in);
+        std::vector<ScriptFrame> frames;
+        EXPECT_EQ(reader.readAll(frames), result) << text;
+        ASSERT_EQ(frames.size(), count) << text;
+        EXPECT_TRUE(frames[0].held[ScriptForward] && frames[0].ms == 16 && !frames[0].space);
+        if (count == 2)
+            EXPECT_TRUE(frames[1].ms == 20 && frames[1].space && !frames[1].held[ScriptForward]);
         std::fclose(in);
     }
     startFreshGame();
