@@ -53,8 +53,9 @@ TEST(RaceScript, TakesWellFormedLinesAndNamesTheLineItRefuses)
         EXPECT_EQ(reader.readAll(frames), result) << text;
         ASSERT_EQ(frames.size(), count) << text;
         EXPECT_TRUE(frames[0].held[ScriptForward] && frames[0].ms == 16 && !frames[0].space);
-        if (count == 2)
+        if (count == 2) {
             EXPECT_TRUE(frames[1].ms == 20 && frames[1].space && !frames[1].held[ScriptForward]);
+        }
         std::fclose(in);
     }
     startFreshGame();
