@@ -13,25 +13,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "web/matrix_math.h"
+
 namespace {
-
-// Column-major, as OpenGL keeps its matrices.
-struct Mat4 {
-    float m[16];
-};
-
-constexpr Mat4 Identity = {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}};
-
-// a times b, each element summed in the same order as the usual software pipelines do.
-Mat4 multiply(const Mat4& a, const Mat4& b)
-{
-    Mat4 p;
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row)
-            p.m[column * 4 + row] = a.m[row] * b.m[column * 4] + a.m[4 + row] * b.m[column * 4 + 1] +
-                                    a.m[8 + row] * b.m[column * 4 + 2] + a.m[12 + row] * b.m[column * 4 + 3];
-    return p;
-}
 
 // One vertex as the shader takes it. A line's vertex also carries the segment's other end and
 // which side of the segment it widens to; a triangle's has no side.
@@ -128,8 +112,8 @@ struct Context {
 
     State state;
     std::vector<std::pair<GLbitfield, State>> attribStack;
-    std::vector<Mat4> modelView{Identity};
-    std::vector<Mat4> projection{Identity};
+    std::vector<Mat4> modelView{IdentityMatrix};
+    std::vector<Mat4> projection{IdentityMatrix};
     GLenum matrixMode = GL_MODELVIEW;
 
     GLenum beginMode = 0;
@@ -161,26 +145,6 @@ void multiplyCurrent(const Mat4& m)
 {
     Mat4& top = currentStack().back();
     top = multiply(top, m);
-}
-
-// The inverse of the modelview's upper 3x3, transposed: it carries normals into eye space.
-void normalMatrixOf(const Mat4& mv, float out[9])
-{
-    const float a = mv.m[0], b = mv.m[4], c = mv.m[8];
-    const float d = mv.m[1], e = mv.m[5], f = mv.m[9];
-    const float g = mv.m[2], h = mv.m[6], i = mv.m[10];
-    const float determinant = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-    const float s = determinant != 0.0f ? 1.0f / determinant : 0.0f;
-    // Column-major transpose of the inverse: the cofactors in their own places.
-    out[0] = (e * i - f * h) * s;
-    out[1] = -(b * i - c * h) * s;
-    out[2] = (b * f - c * e) * s;
-    out[3] = -(d * i - f * g) * s;
-    out[4] = (a * i - c * g) * s;
-    out[5] = -(a * f - c * d) * s;
-    out[6] = (d * h - e * g) * s;
-    out[7] = -(a * h - b * g) * s;
-    out[8] = (a * e - b * d) * s;
 }
 
 const char* const VertexShader = R"(
@@ -606,7 +570,7 @@ void ffMatrixMode(GLenum mode)
         context.matrixMode = mode;
 }
 
-void ffLoadIdentity() { currentStack().back() = Identity; }
+void ffLoadIdentity() { currentStack().back() = IdentityMatrix; }
 
 void ffPushMatrix()
 {
@@ -623,62 +587,14 @@ void ffPopMatrix()
         stack.pop_back();
 }
 
-void ffTranslatef(GLfloat x, GLfloat y, GLfloat z)
-{
-    // Only the last column changes: m * T adds x, y and z times the first three columns.
-    Mat4& m = currentStack().back();
-    for (int row = 0; row < 4; ++row)
-        m.m[12 + row] = m.m[row] * x + m.m[4 + row] * y + m.m[8 + row] * z + m.m[12 + row];
-}
+void ffTranslatef(GLfloat x, GLfloat y, GLfloat z) { translate(currentStack().back(), x, y, z); }
 
 void ffTranslated(GLdouble x, GLdouble y, GLdouble z)
 {
     ffTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
 
-void ffRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
-{
-    const double radians = angle * M_PI / 180.0;
-    const float s = static_cast<float>(std::sin(radians));
-    const float c = static_cast<float>(std::cos(radians));
-    Mat4 r = Identity;
-    // About one axis the matrix holds the sine and cosine exactly, as the usual implementations
-    // build it; any other axis takes the general formula with the axis made unit length.
-    if (x == 0.0f && y == 0.0f && z != 0.0f) {
-        r.m[0] = c;
-        r.m[5] = c;
-        r.m[4] = z < 0.0f ? s : -s;
-        r.m[1] = -r.m[4];
-    } else if (x == 0.0f && z == 0.0f && y != 0.0f) {
-        r.m[0] = c;
-        r.m[10] = c;
-        r.m[8] = y < 0.0f ? -s : s;
-        r.m[2] = -r.m[8];
-    } else if (y == 0.0f && z == 0.0f && x != 0.0f) {
-        r.m[5] = c;
-        r.m[10] = c;
-        r.m[9] = x < 0.0f ? s : -s;
-        r.m[6] = -r.m[9];
-    } else {
-        const float length = std::sqrt(x * x + y * y + z * z);
-        if (length <= 1.0e-4f)
-            return; // no axis: no rotation
-        x /= length;
-        y /= length;
-        z /= length;
-        const float oneMinusC = 1.0f - c;
-        r.m[0] = oneMinusC * x * x + c;
-        r.m[4] = oneMinusC * x * y - z * s;
-        r.m[8] = oneMinusC * z * x + y * s;
-        r.m[1] = oneMinusC * x * y + z * s;
-        r.m[5] = oneMinusC * y * y + c;
-        r.m[9] = oneMinusC * y * z - x * s;
-        r.m[2] = oneMinusC * z * x - y * s;
-        r.m[6] = oneMinusC * y * z + x * s;
-        r.m[10] = oneMinusC * z * z + c;
-    }
-    multiplyCurrent(r);
-}
+void ffRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { multiplyCurrent(rotationMatrix(angle, x, y, z)); }
 
 void ffMultMatrixf(const GLfloat* m)
 {

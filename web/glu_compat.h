@@ -14,6 +14,3 @@ void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stac
 GLint compatBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height, GLenum format, GLenum type,
                            const void* data);
 
-// The texture sizes a mipmapped texture gets: each side the largest power of two not above it
-// and not above the largest the renderer takes.
-int powerOfTwoAtMost(int size, int largest);
