@@ -43,7 +43,8 @@ struct State {
     float color[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     float normal[3] = {0.0f, 0.0f, 1.0f};
     float texCoord[2] = {0.0f, 0.0f};
-    // line
+    // line; smooth lines are drawn as plain wide ones, which differ from them only at their
+    // edges by a fraction of a pixel
     float lineWidth = 1.0f;
     bool lineSmooth = false;
     // lighting
@@ -61,7 +62,7 @@ struct State {
     float offsetUnits = 0.0f;
     bool offsetFill = false;
     bool offsetLine = false;
-    GLenum frontMode = GL_FILL;
+    GLenum frontMode = GL_FILL; // kept, but faces are always drawn filled
     // colour buffer
     bool blend = false;
     GLenum blendSource = GL_ONE;
@@ -105,7 +106,6 @@ struct Uniforms {
 struct Context {
     bool ready = false;
     bool failed = false;
-    GLuint program = 0;
     Uniforms uniforms{};
     GLuint streamBuffer = 0;
     GLuint attributesBoundTo = ~0u;
@@ -481,7 +481,6 @@ bool ensureReady()
         glGetIntegerv(GL_VIEWPORT, viewport);
         std::memcpy(context.state.viewport, viewport, sizeof viewport);
     }
-    context.program = program;
     context.failed = false;
     context.ready = true;
     return true;
