@@ -64,7 +64,8 @@ struct Face {
 struct FaceGroup {
     Face* triangles = nullptr;
     Face* quads = nullptr;
-    EdgeNode* edgeTree = nullptr;
+    EdgeNode* edgeTree = nullptr;  // the root of the tree, within edgeNodes
+    EdgeNode* edgeNodes = nullptr; // the tree's nodes, one array, released with the tree
     std::int32_t materialIndex = -1; // set when a "usemtl" line selected the group
     bool edgeTreeFailed = false;     // memory ran out building its edge tree: no outline
     // Tails of the two lists, so a face is appended in constant time.

@@ -1,9 +1,9 @@
-// Edge outlines: every distinct edge of a material's faces, found with one ordered search tree per
-// face group, and compiled as line segments whose ends carry the normals of all faces sharing them.
+// Edge outlines: every distinct edge of a material's faces, in one search tree per face group, and
+// compiled as line segments whose ends carry the normals of all faces sharing them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 
 #include "assets/model.h"
 
@@ -20,34 +20,18 @@ struct EdgeNode {
     EdgeNode* lesser;
 };
 
-// A tree under construction, with an ordered index of its keys beside it. In a search tree built
-// by insertion, a new key's parent is its in-order predecessor or successor, whichever is deeper,
-// so the index finds the place in logarithmic time where walking down a long chain would not.
-struct EdgeTreeBuilder {
-    EdgeNode* root = nullptr;
-    struct Entry {
-        EdgeNode* node;
-        std::uint32_t depth;
-    };
-    std::map<std::uint64_t, Entry> index;
-};
-
-// Adds the edge from position a to position b (an edge is undirected: b to a is the same one). A
-// known edge sums in its normals and keeps its texture coordinates; a degenerate one is dropped.
-// False when memory ran out, with the tree as it was.
-bool addEdge(EdgeTreeBuilder& tree, std::int32_t a, std::int32_t ta, const Vec3& na, std::int32_t b, std::int32_t tb,
-             const Vec3& nb);
-
 // Builds the edge tree of every group 0 to materialCount - 1 from its faces as the normals pass
-// left them: triangles first, then quads, each in file order. A group whose tree runs out of memory
-// keeps none and is marked edgeTreeFailed.
+// left them: the tree that adding each edge of the triangles, then the quads, each in file order,
+// to a plain search tree would make, its nodes in one array per group. A known edge sums in its
+// normals and keeps its texture coordinates; a degenerate one is dropped. A group whose tree runs
+// out of memory keeps none and is marked edgeTreeFailed.
 void buildEdgeTrees(Model& model);
 
 // Compiles the edge list of every material that asks for smoothed edges and has its tree; the
 // others keep edgeList 0 and are drawn without an outline. Needs an OpenGL context.
 void buildEdgeLists(Model& model);
 
-// Frees every node of every group's tree, without recursion, and clears the roots.
+// Frees every group's tree and clears the roots.
 void releaseEdgeTrees(Model& model);
 
 // Visits a tree in drawing order: a node, then its whole greater subtree, then its whole lesser
