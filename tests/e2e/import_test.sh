@@ -29,7 +29,9 @@ MTL
 cp "$(dirname "$0")"/../../data/model_ground_block.* "$scratch/work"
 start_x
 start_game "$game" "$scratch/work"
-grep -q "Loading texture model_car_paint.tga: done." "$scratch/out" || fail "the game did not load the texture: $(cat "$scratch/out")"
+# The window can show before the game's buffered report reaches the file.
+wait_for 15 grep -q "Loading texture model_car_paint.tga: done." "$scratch/out" ||
+    fail "the game did not load the texture: $(cat "$scratch/out")"
 car_is_magenta() { shot imported_car && [ "$(count_where imported_car 280 190 80 70 'r > 100 && b > 100 && g < 40 && r - b < 30 && b - r < 30')" -gt 200 ]; }
 wait_for 15 car_is_magenta || fail "no magenta car in the picture"
 echo PASS
