@@ -84,9 +84,20 @@ void* operator new(std::size_t size)
     throw std::bad_alloc();
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+// The array forms too: a sanitizer's runtime would otherwise take them without passing through
+// the ones above.
+void* operator new[](std::size_t size)
+{
+    if (void* p = allocate(size))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
 // Kept out of line, where the compiler would otherwise see a new paired with a free.
 [[gnu::noinline]] void operator delete(void* p) noexcept { liveAllocations -= p != nullptr, std::free(p); }
 [[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { liveAllocations -= p != nullptr, std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p) noexcept { liveAllocations -= p != nullptr, std::free(p); }
+[[gnu::noinline]] void operator delete[](void* p, std::size_t) noexcept { liveAllocations -= p != nullptr, std::free(p); }
 
 std::vector<FedPrimitive> feedbackOf(GLuint list)
 {

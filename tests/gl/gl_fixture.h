@@ -49,7 +49,7 @@ extern bool mipmapBuildFails;
 extern GLuint textureOfFailedBuild;
 extern int texturesWhileBuildsFail[2]; // generated, deleted
 extern long allocationsBeforeFailure;
-extern long liveAllocations; // made through the global operator new and not yet deleted
+extern long liveAllocations; // made through the global operator new or new[] and not yet deleted
 
 class GlTest : public ::testing::Test {
 protected:
