@@ -35,10 +35,11 @@ void compatOrtho2D(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top)
 
 GLUquadric* compatNewQuadric() { return new (std::nothrow) GLUquadric{}; }
 
-void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks)
+namespace {
+
+// The sphere's faces, to be recorded once.
+void emitSphere(GLdouble radius, GLint slices, GLint stacks)
 {
-    if (quadric == nullptr || slices < 2 || stacks < 1 || slices > 1024 || stacks > 1024)
-        return;
     // Around z by slice, from the +z pole down by stack; the poles are exact.
     std::unique_ptr<float[]> sinSlice(new (std::nothrow) float[slices + 1]);
     std::unique_ptr<float[]> cosSlice(new (std::nothrow) float[slices + 1]);
@@ -74,6 +75,30 @@ void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stac
             corner(j + 1, i + 1);
         }
     ffEnd();
+}
+
+} // namespace
+
+void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks)
+{
+    if (quadric == nullptr || slices < 2 || stacks < 1 || slices > 1024 || stacks > 1024)
+        return;
+    // The sky is the same sphere every frame: its faces are built and uploaded once, as a display
+    // list, and drawn from it while the size and the divisions stay the same.
+    static struct {
+        GLdouble radius = 0.0;
+        GLint slices = 0, stacks = 0;
+        GLuint list = 0;
+    } recorded;
+    if (recorded.list == 0 || recorded.radius != radius || recorded.slices != slices || recorded.stacks != stacks) {
+        if (recorded.list != 0)
+            ffDeleteLists(recorded.list, 1);
+        recorded = {radius, slices, stacks, ffGenLists(1)};
+        ffNewList(recorded.list, GL_COMPILE);
+        emitSphere(radius, slices, stacks);
+        ffEndList();
+    }
+    ffCallList(recorded.list);
 }
 
 GLint compatBuild2DMipmaps(GLenum target, GLint components, GLint width, GLint height, GLenum format, GLenum type,
