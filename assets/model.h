@@ -2,6 +2,7 @@
 // textures) and the working data that exists only while one is being loaded.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "assets/line_reader.h"
@@ -65,7 +66,8 @@ struct FaceGroup {
     Face* triangles = nullptr;
     Face* quads = nullptr;
     EdgeNode* edgeTree = nullptr;  // the root of the tree, within edgeNodes
-    EdgeNode* edgeNodes = nullptr; // the tree's nodes, one array, released with the tree
+    EdgeNode* edgeNodes = nullptr; // the tree's nodes, one array in drawing order, released with it
+    std::size_t edgeCount = 0;     // how many nodes edgeNodes holds
     std::int32_t materialIndex = -1; // set when a "usemtl" line selected the group
     bool edgeTreeFailed = false;     // memory ran out building its edge tree: no outline
     // Tails of the two lists, so a face is appended in constant time.

@@ -62,11 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     computeNormals(model);
     buildEdgeTrees(model);
     for (int g = 0; g < model.materialCount; ++g)
-        forEachEdge(buffer.groups[g].edgeTree, [&](EdgeNode& edge) {
+        for (EdgeNode& edge : edgesInDrawingOrder(buffer.groups[g])) {
             require(edge.lo < edge.hi && edge.lo >= 0 && edge.hi < buffer.vertexCount);
             normalize(edge.loNormal);
             normalize(edge.hiNormal);
-        });
+        }
     releaseEdgeTrees(model);
     releaseLoadBuffer(model);
     model.materialCount = 0; // no Material was created for the unload to delete

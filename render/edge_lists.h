@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "assets/model.h"
 
@@ -22,8 +23,9 @@ struct EdgeNode {
 
 // Builds the edge tree of every group 0 to materialCount - 1 from its faces as the normals pass
 // left them: the tree that adding each edge of the triangles, then the quads, each in file order,
-// to a plain search tree would make, its nodes in one array per group. A known edge sums in its
-// normals and keeps its texture coordinates; a degenerate one is dropped. A group whose tree runs
+// to a plain search tree would make. A known edge sums in its normals and keeps its texture
+// coordinates; a degenerate one is dropped. Each group's nodes lie in one array in drawing order:
+// a node, then its whole greater subtree, then its whole lesser subtree. A group whose tree runs
 // out of memory keeps none and is marked edgeTreeFailed.
 void buildEdgeTrees(Model& model);
 
@@ -34,13 +36,8 @@ void buildEdgeLists(Model& model);
 // Frees every group's tree and clears the roots.
 void releaseEdgeTrees(Model& model);
 
-// Visits a tree in drawing order: a node, then its whole greater subtree, then its whole lesser
-// subtree. No recursion and no allocation, so it cannot fail however deep the tree; the visit
-// may change a node's contents but not its children.
-template <typename Visit>
-void forEachEdge(EdgeNode* root, Visit visit);
-
-// The number of nodes in a tree.
-std::size_t countEdges(EdgeNode* root);
-
-#include "render/edge_walk.inl"
+// A group's edges in drawing order, the order their nodes lie in; empty without a tree.
+inline std::span<EdgeNode> edgesInDrawingOrder(const FaceGroup& group)
+{
+    return {group.edgeNodes, group.edgeCount};
+}

@@ -145,7 +145,7 @@ bool checkModel(const std::string& path)
             const char* materialName = def.name[0] != '\0' ? def.name : "(default)";
             std::printf("  material %s: %d triangles, %d quads", materialName, counts.triangles, counts.quads);
             if (def.smoothEdges != 0)
-                std::printf(", %zu distinct edges outlined", countEdges(buffer.groups[i].edgeTree));
+                std::printf(", %zu distinct edges outlined", buffer.groups[i].edgeCount);
             std::printf("\n");
             for (const MapCheck& map : maps[static_cast<std::size_t>(i)]) {
                 std::printf("    %s %s: %s\n", map.key, map.fileName, map.decodes ? "decodes" : "cannot be used");

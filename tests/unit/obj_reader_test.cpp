@@ -39,7 +39,7 @@ std::string report(Model& model)
     computeNormals(model);
     buildEdgeTrees(model);
     for (int g = 0; g < MaxMaterials; ++g) {
-        const FaceGroup& group = b.groups[g];
+        FaceGroup& group = b.groups[g];
         int counts[2] = {};
         for (int kind = 0; kind < 2; ++kind)
             for (const Face* f = kind == 0 ? group.triangles : group.quads; f; f = f->next)
@@ -57,15 +57,15 @@ std::string report(Model& model)
                     vec(f->hasNormals != 0 ? cornerNormal(b, *f, k) : f->faceNormal);
                 out << "\n";
             }
-        out << "edges " << countEdges(group.edgeTree) << "\n";
-        forEachEdge(group.edgeTree, [&](EdgeNode& e) {
+        out << "edges " << group.edgeCount << "\n";
+        for (EdgeNode& e : edgesInDrawingOrder(group)) {
             normalize(e.loNormal);
             normalize(e.hiNormal);
             out << "edge " << e.lo << " " << e.hi << ", texture coordinates " << e.loTexCoord << " " << e.hiTexCoord << ", normals";
             vec(e.loNormal);
             vec(e.hiNormal);
             out << "\n";
-        });
+        }
     }
     releaseEdgeTrees(model);
     for (int i = 0; i < model.materialCount; ++i) {
