@@ -269,6 +269,8 @@ bool buildGroupTree(const ModelLoadBuffer& buffer, FaceGroup& group)
         if (tree.greater[visit.edge] != NoEdge)
             stack[depth++] = Pending{tree.greater[visit.edge], &node.greater};
     }
+    tree = KeyTree{};
+    stack.reset();
     // The faces' ends are read in no useful order, so those of the nodes a few places on are
     // fetched ahead while this one is filled.
     const EdgeRecords edges{records.get(), ends.get(), triangles, occurrenceBits, positionBits, minPosition};
