@@ -19,8 +19,6 @@ namespace {
 
 constexpr int MaxFrameMs = 60000;
 constexpr std::size_t MaxScriptLineLength = 256;
-constexpr char ControlLetters[] = "wsadm"; // in ScriptControl order
-static_assert(sizeof ControlLetters - 1 == ScriptControlCount);
 // Where the callbacks are told the pointer is; the game never reads it.
 constexpr int PointerX = 0, PointerY = 0;
 
@@ -68,10 +66,10 @@ const char* parseFrameLine(char* line, ScriptFrame& frame)
 
     if (std::strcmp(controls, "-") != 0) {
         for (const char* c = controls; *c != '\0'; ++c) {
-            const char* letter = std::strchr(ControlLetters, *c);
+            const char* letter = std::strchr(ScriptControlLetters, *c);
             if (letter == nullptr)
                 return "controls are the letters w, s, a, d and m, or - for none";
-            const auto control = static_cast<std::size_t>(letter - ControlLetters);
+            const auto control = static_cast<std::size_t>(letter - ScriptControlLetters);
             if (frame.held[control])
                 return "a control is given twice";
             frame.held[control] = true;
@@ -90,9 +88,9 @@ void sendControlState(int control, bool held)
     if (control == ScriptMouse)
         mouseButton(GLUT_LEFT_BUTTON, held ? GLUT_DOWN : GLUT_UP, PointerX, PointerY);
     else if (held)
-        keyDown(static_cast<unsigned char>(ControlLetters[control]), PointerX, PointerY);
+        keyDown(static_cast<unsigned char>(ScriptControlLetters[control]), PointerX, PointerY);
     else
-        keyUp(static_cast<unsigned char>(ControlLetters[control]), PointerX, PointerY);
+        keyUp(static_cast<unsigned char>(ScriptControlLetters[control]), PointerX, PointerY);
 }
 
 const char* phaseName(RacePhase phase)
@@ -184,7 +182,7 @@ void applyScriptFrameInput(const ScriptFrame& frame)
     simClockFireDue();
     // A window reports only the changes, but the callbacks just set the control's flag: giving
     // every control's state at every frame comes to the same.
-    for (int control = 0; ControlLetters[control] != '\0'; ++control)
+    for (int control = 0; ScriptControlLetters[control] != '\0'; ++control)
         sendControlState(control, frame.held[control]);
     if (frame.space) {
         keyDown(' ', PointerX, PointerY);

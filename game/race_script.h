@@ -8,6 +8,9 @@
 #include <vector>
 
 enum ScriptControl { ScriptForward, ScriptBackward, ScriptLeft, ScriptRight, ScriptMouse, ScriptControlCount };
+// The letter that names each control in a script line, in ScriptControl order.
+constexpr char ScriptControlLetters[] = "wsadm";
+static_assert(sizeof ScriptControlLetters - 1 == ScriptControlCount);
 
 struct ScriptFrame {
     int ms = 0;                              // how long the frame lasts on the simulated clock

@@ -42,17 +42,22 @@ void setupGrapplePoints()
     }
 }
 
+float grappleDistance(const Vec4& from, const Vec4& point)
+{
+    const float dx = point.x - from.x;
+    const float dy = point.y - from.y;
+    const float dz = point.z - from.z;
+    const float sumOfSquares = dx * dx + dy * dy + dz * dz;
+    return static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
+}
+
 bool tryAttachGrapple()
 {
     float best = GrappleReach;
     bool found = false;
     for (int slot = 0; slot < GrapplePointCount; ++slot) {
         const Vec4& point = grapplePoints[slot].position;
-        const float dx = point.x - car.position.x;
-        const float dy = point.y - car.position.y;
-        const float dz = point.z - car.position.z;
-        const float sumOfSquares = dx * dx + dy * dy + dz * dz;
-        const float distance = static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
+        const float distance = grappleDistance(car.position, point);
         if (distance < best) {
             car.anchor = {point.x, point.y, point.z};
             best = distance;

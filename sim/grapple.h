@@ -27,6 +27,9 @@ void placeGrapplePoints();
 // part in everything.
 void setupGrapplePoints();
 
+// How far the beam finds a point from a position, rounded as the reach is compared with it.
+float grappleDistance(const Vec4& from, const Vec4& point);
+
 // Finds the closest point strictly nearer than the reach (the earlier of two at the same distance)
 // and stores it as the car's anchor. Returns whether one was found.
 bool tryAttachGrapple();

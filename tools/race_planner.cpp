@@ -2,8 +2,6 @@
 // input script: a beam search over the held controls, played on the game's own simulation, that
 // ranks states by how far along the track they can surely get. Deterministic; a few seconds.
 // Usage: vantor-race-planner > tests/scripts/winning_run.txt
-#include <GL/glut.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -65,8 +63,14 @@ constexpr int LandingSamples = 9;
 // The longest hold on the beam the planner looks ahead to when it judges a car on the beam.
 constexpr int MaxHoldFrames = 80;
 
-// The five held controls, as bits, in vantor-sim's letter order.
-enum ControlBit : unsigned { Forward = 1, Backward = 2, Left = 4, Right = 8, Mouse = 16 };
+// The five held controls, as bits, each at its place in a script line's order.
+enum ControlBit : unsigned {
+    Forward = 1u << ScriptForward,
+    Backward = 1u << ScriptBackward,
+    Left = 1u << ScriptLeft,
+    Right = 1u << ScriptRight,
+    Mouse = 1u << ScriptMouse
+};
 using Controls = unsigned;
 
 // Everything a frame reads or writes: going back to a snapshot replays the race from there.
@@ -87,25 +91,14 @@ void restoreSnapshot(const Snapshot& snapshot)
     simClockRestore(snapshot.clock);
 }
 
-// One frame exactly as vantor-sim plays a line "16 <controls>": due timers, the controls through
-// the game's callbacks (setting a flag that is already set changes nothing), the frame, the clock.
+// One frame as vantor-sim plays the line "16 <controls>" the plan will print for it.
 void playFrame(Controls controls)
 {
-    simClockFireDue();
-    const auto key = [controls](unsigned bit, unsigned char letter) {
-        if (controls & bit)
-            keyDown(letter, 0, 0);
-        else
-            keyUp(letter, 0, 0);
-    };
-    key(Forward, 'w');
-    key(Backward, 's');
-    key(Left, 'a');
-    key(Right, 'd');
-    mouseButton(GLUT_LEFT_BUTTON, (controls & Mouse) ? GLUT_DOWN : GLUT_UP, 0, 0);
-    runFrame(false);
-    simClockAdvance(FrameMs);
-    updateFrameTiming(simClockNow());
+    ScriptFrame frame;
+    frame.ms = FrameMs;
+    for (int control = 0; control < ScriptControlCount; ++control)
+        frame.held[control] = (controls & (1u << control)) != 0;
+    playScriptFrame(frame, false);
 }
 
 bool groundAt(float x, float z) { return isGroundCell(trackRowOf(z), trackColumnOf(x)); }
@@ -290,14 +283,9 @@ private:
 
 bool grapplePointWithin(const Car& c, float distance)
 {
-    for (int slot = 0; slot < GrapplePointCount; ++slot) {
-        const Vec4& point = grapplePoints[slot].position;
-        const float dx = point.x - c.position.x;
-        const float dy = point.y - c.position.y;
-        const float dz = point.z - c.position.z;
-        if (std::sqrt(dx * dx + dy * dy + dz * dz) < distance)
+    for (int slot = 0; slot < GrapplePointCount; ++slot)
+        if (grappleDistance(c.position, grapplePoints[slot].position) < distance)
             return true;
-    }
     return false;
 }
 
@@ -540,10 +528,9 @@ int playCountdown()
 std::string controlWord(Controls controls)
 {
     std::string word;
-    const char letters[] = "wsadm";
-    for (int bit = 0; bit < 5; ++bit)
-        if (controls & (1u << bit))
-            word += letters[bit];
+    for (int control = 0; control < ScriptControlCount; ++control)
+        if (controls & (1u << control))
+            word += ScriptControlLetters[control];
     return word.empty() ? "-" : word;
 }
 
