@@ -10,10 +10,11 @@
 
 namespace {
 
-// Everything drawModel changes and must give back, except what the world drawing switches off
-// itself afterwards: current, point, line, stipple, pixel mode, lighting, fog, depth, accum,
-// stencil, viewport and hint state.
-constexpr GLbitfield DrawModelSavedState = 0x8FF7;
+// Everything drawModel changes and must give back, except what endModelDrawing switches off
+// afterwards.
+constexpr GLbitfield DrawModelSavedState = GL_CURRENT_BIT | GL_POINT_BIT | GL_LINE_BIT | GL_POLYGON_STIPPLE_BIT |
+                                           GL_PIXEL_MODE_BIT | GL_LIGHTING_BIT | GL_FOG_BIT | GL_DEPTH_BUFFER_BIT |
+                                           GL_ACCUM_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | GL_VIEWPORT_BIT | GL_HINT_BIT;
 
 // A texture map named by the material, if any; an empty name is no map at all.
 bool loadMap(const char* fileName, TextureImage& texture)
@@ -182,6 +183,15 @@ void drawModel(const Model& model)
         }
     }
     glPopAttrib();
+}
+
+void endModelDrawing()
+{
+    glDisable(GL_LINE_SMOOTH);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
 }
 
 void unloadModel(Model& model)

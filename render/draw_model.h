@@ -13,5 +13,9 @@ void buildDisplayLists(Model& model);
 // blending (GL_SRC_ALPHA, GL_ONE), texturing and both polygon offsets enabled.
 void drawModel(const Model& model);
 
+// Switches off what drawModel leaves on, once a picture's models are drawn: smoothed lines, both
+// polygon offsets, blending and texturing.
+void endModelDrawing();
+
 // Deletes the model's display lists and textures; run by each model's destructor at exit.
 void unloadModel(Model& model);

@@ -167,12 +167,7 @@ void drawWorld()
 
     drawBuildings();
 
-    // Undo what the model passes leave enabled.
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glDisable(GL_POLYGON_OFFSET_LINE);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
+    endModelDrawing();
 
     glPushMatrix();
         setGlowMaterial(skyColor);

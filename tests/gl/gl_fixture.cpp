@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "render/draw_model.h"
+
 bool recordListCalls = false;
 std::vector<ListCall> listCalls;
 bool mipmapBuildFails = false;
@@ -156,11 +158,6 @@ void GlTest::SetUp()
 
 void GlTest::TearDown()
 {
-    // What the models' passes leave enabled, switched off as the world drawing does.
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glDisable(GL_POLYGON_OFFSET_LINE);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
+    endModelDrawing();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

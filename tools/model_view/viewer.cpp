@@ -97,11 +97,7 @@ void ModelViewer::draw(int width, int height) const
     // As the world drawing does: no emission of the models' own, and off what their passes leave on.
     glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, black);
     drawModel(m);
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glDisable(GL_POLYGON_OFFSET_LINE);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
+    endModelDrawing();
     if (trackBlock_) {
         // Its top at the model's origin, where the game stands a car on the track, or lower where
         // the model reaches below it (the bounds always hold the origin).
