@@ -41,8 +41,22 @@ constexpr bool everyConversionRequired()
 }
 static_assert(everyConversionRequired());
 
+// The row of the face pattern with the given corners, each with the given indices.
+constexpr int faceRow(int corners, bool texCoords, bool normals)
+{
+    for (int row = 0; row < PatternCount; ++row) {
+        const LinePattern& p = LinePatterns[row];
+        if (p.kind == LineKind::Face && p.corners == corners && p.texCoords == texCoords && p.normals == normals)
+            return row;
+    }
+    return -1;
+}
+
 // The rows of the faces by the form of their corners (v/vt/vn, v//vn, v/vt, v) and their number.
-constexpr int FaceRow[4][2] = {{5, 4}, {8, 6}, {9, 7}, {11, 10}};
+constexpr int FaceRow[4][2] = {{faceRow(3, true, true), faceRow(4, true, true)},
+                               {faceRow(3, false, true), faceRow(4, false, true)},
+                               {faceRow(3, true, false), faceRow(4, true, false)},
+                               {faceRow(3, false, false), faceRow(4, false, false)}};
 
 // Where a line ends. Text that the reader handed out ends at its NUL, and all white space inside
 // it is skipped as the patterns skip it. Text still in the reader's block ends at the line's first

@@ -295,7 +295,8 @@ void appendFace(Face*& head, Face*& tail, Face* face)
 
 bool createLoadBuffer(Model& model)
 {
-    // About 2.7 MB in one piece; the element tables are filled as lines are read.
+    // Every element table at its capacity, some 3.7 MB, in one piece; the tables are filled as
+    // lines are read.
     ModelLoadBuffer* buffer = new (std::nothrow) ModelLoadBuffer;
     if (!buffer)
         return false;

@@ -45,9 +45,9 @@ const char* scanFloatExact(const char* p, const char* end, ScannedField& field);
 inline bool isScanDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // The value of up to seven digits at p, read as one eight-byte word, which must lie before the
-// text's end: the count of digits before the first other character, with value set, or 8 when
-// all eight bytes are digits, value then unset: the callers go on digit by digit through a run
-// that long, and leaving its conversion out pays where coordinates carry many decimals. One word
+// text's end: the count of digits before the first other character, with their value, or 8 when
+// all eight bytes are digits, with value 0: the callers go on digit by digit through a run that
+// long, and leaving its conversion out pays where coordinates carry many decimals. One word
 // instead of a branch per digit, whose exit a processor cannot foresee when numbers differ in
 // length.
 inline int readDigitWord(const char* p, std::uint32_t& value)
@@ -60,11 +60,15 @@ inline int readDigitWord(const char* p, std::uint32_t& value)
     // A byte's top bit is set where it is no digit, its value being 10 or more. A carry out of a
     // byte reaches only bytes after the first that is no digit, which are not used.
     const std::uint64_t notDigit = ((digits + 0x7676767676767676u) | digits) & 0x8080808080808080u;
-    if (notDigit == 0)
+    if (notDigit == 0) {
+        value = 0;
         return 8;
+    }
     const int count = std::countr_zero(notDigit) / 8;
-    if (count == 0)
+    if (count == 0) {
+        value = 0;
         return 0;
+    }
     // The digits moved up to the top bytes behind zeros, then combined in pairs, fours and eight.
     std::uint64_t v = digits << (64 - 8 * count);
     v = v * 10 + (v >> 8);

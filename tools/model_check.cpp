@@ -51,7 +51,7 @@ public:
         ++warnings_;
     }
     // A count of dropped or ignored things, worded for the one and the many.
-    void warnCount(std::int64_t count, const char* one, const char* many, const char* what)
+    void warnCount(std::int64_t count, const char* one, const char* many, const std::string& what)
     {
         if (count > 0)
             warn(std::to_string(count) + " " + (count == 1 ? one : many) + " " + what);
@@ -87,18 +87,24 @@ std::vector<MapCheck> checkMaps(const MaterialDef& def)
 
 void warnAboutDiagnostics(Report& report, const LoadDiagnostics& d)
 {
+    const std::string elementLimit = "past the limit of " + std::to_string(MaxModelElements) + " ignored";
+    // The material that does not fit, as an ordinal: "th" suits every number from 64 to 100.
+    static_assert(MaxMaterials + 1 > 20 && ((MaxMaterials + 1) % 10 == 0 || (MaxMaterials + 1) % 10 >= 4));
     report.warnCount(d.librariesNotFound, "material library", "material libraries",
                      "could not be read: their materials keep the default look");
-    report.warnCount(d.verticesDropped, "vertex", "vertices", "past the limit of 75000 ignored");
-    report.warnCount(d.texCoordsDropped, "texture coordinate", "texture coordinates", "past the limit of 75000 ignored");
-    report.warnCount(d.normalsDropped, "normal", "normals", "past the limit of 75000 ignored");
-    report.warnCount(d.materialsDropped, "material", "materials", "past the limit of 64 ignored");
-    report.warnCount(d.namesCut, "material name", "material names", "cut to 31 characters");
+    report.warnCount(d.verticesDropped, "vertex", "vertices", elementLimit);
+    report.warnCount(d.texCoordsDropped, "texture coordinate", "texture coordinates", elementLimit);
+    report.warnCount(d.normalsDropped, "normal", "normals", elementLimit);
+    report.warnCount(d.materialsDropped, "material", "materials",
+                     "past the limit of " + std::to_string(MaxMaterials) + " ignored");
+    report.warnCount(d.namesCut, "material name", "material names",
+                     "cut to " + std::to_string(MaterialNameSize - 1) + " characters");
     report.warnCount(d.facesDropped, "face", "faces", "with a position index outside the vertices read dropped");
     report.warnCount(d.texCoordSetsDropped, "face", "faces",
                      "with a texture-coordinate index outside those read drawn without texture coordinates");
     report.warnCount(d.normalSetsDropped, "face", "faces", "with a normal index outside those read drawn without normals");
-    report.warnCount(d.facesWithoutGroup, "face", "faces", "that would need a 65th material dropped");
+    report.warnCount(d.facesWithoutGroup, "face", "faces",
+                     "that would need a " + std::to_string(MaxMaterials + 1) + "th material dropped");
     report.warnCount(d.facesNotAllocated, "face", "faces", "dropped for lack of memory");
     report.warnCount(d.undrawnFaces, "face", "faces",
                      "in a group that is never drawn (before any \"usemtl\" once materials are known, "
