@@ -46,6 +46,18 @@ check_broken faint "$(unseen glass 0; unseen haze 0.0019; unseen odd -1)" \
     model.obj "mtllib looks.mtl\n${triangle}usemtl glass\nf 1 2 3\nusemtl tint\nf 1 2 3\n" \
     looks.mtl "newmtl glass\nTr 0\nnewmtl haze\nTr 0.0019\nnewmtl tint\nTr 0.002\nnewmtl paint\nnewmtl odd\nTr -1\n"
 
+# One past each of the game's limits: the elements, the materials over all libraries, the length
+# of a name, and a face outside any material once all 64 groups are taken.
+mkdir "$scratch/over"
+awk 'BEGIN { print "mtllib looks.mtl"; for (i = 0; i < 75001; i++) print "v " i " 0 0\nvt 0 0\nvn 0 0 1"
+             print "f 1 2 3" }' >"$scratch/over/model.obj"
+awk 'BEGIN { print "newmtl " sprintf("%032d", 7); for (i = 1; i <= 65; i++) print "newmtl m" i }' >"$scratch/over/looks.mtl"
+(cd "$scratch/over" && "$checker" model.obj) >"$scratch/over.out" || fail "$(cat "$scratch/over.out")"
+[ "$(sed -n 's/^warning: //p' "$scratch/over.out")" = "$(printf '%s past the limit of 75000 ignored\n' "1 vertex" \
+    "1 texture coordinate" "1 normal"; echo "2 materials past the limit of 64 ignored"
+    echo "1 material name cut to 31 characters"
+    echo "1 face that would need a 65th material dropped")" ] || fail "$(tail -7 "$scratch/over.out")"
+
 # Each model is read from its own folder, whatever folder the checker runs in; a file that cannot
 # be opened does not stop the others, and sets the status.
 cp -r "$scratch/short_texture" "$scratch/elsewhere"
