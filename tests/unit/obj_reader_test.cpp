@@ -84,6 +84,7 @@ std::string report(Model& model)
         {"normal sets dropped", d.normalSetsDropped}, {"faces without a group", d.facesWithoutGroup},
         {"faces never drawn", d.undrawnFaces}, {"faces not allocated", d.facesNotAllocated},
         {"libraries not found", d.librariesNotFound}, {"read error", d.readError}};
+    out << "counts:\n"; // every count below must be expected: one too many is a fault too
     for (const auto& [name, count] : counts)
         if (count != 0)
             out << name << " " << count << "\n";
@@ -123,6 +124,9 @@ TEST(ObjReader, EachFixtureReadsAsItsExpectedLinesSay)
                 break;
             }
         }
+        for (auto count = std::find(got.begin(), got.end(), "counts:"); count != got.end(); ++count)
+            if (*count != "counts:" && std::find(expected.begin(), expected.end(), *count) == expected.end())
+                ADD_FAILURE() << name << ": an unexpected \"" << *count << "\"";
     }
     fs::current_path(previous);
     EXPECT_GT(fixtures, 5) << "no fixtures in " VANTOR_OBJ_FIXTURES;
@@ -153,7 +157,7 @@ TEST(ObjReader, MissingFilesEmptyFilesAndBuffersReadOneAfterAnother)
     ReadModel second;
     captureStdout([&] { readObjFile(second.model, folder.write("b.obj", "mtllib " + folder.write("c.mtl", "newmtl c\nnewmtl d\n")).c_str()); });
     const std::string r = report(second.model);
-    EXPECT_EQ(r.substr(r.find("material 1 ")), "material 1 \"d\": Ka 1 1 1, Kd 1 1 1, Ks 1 1 1, Tr 1, Ns 1, Smooth 0, Normal 0, maps \"\" \"\" \"\"\n");
+    EXPECT_EQ(r.substr(r.find("material 1 ")), "material 1 \"d\": Ka 1 1 1, Kd 1 1 1, Ks 1 1 1, Tr 1, Ns 1, Smooth 0, Normal 0, maps \"\" \"\" \"\"\ncounts:\n");
     EXPECT_EQ(captureStdout([&] { readObjFile(read.model, folder.write("empty.obj", "").c_str()); }),
               "Loading model " + folder.file("empty.obj") + ": done.\n" + objCounts(0, 0, 0, 0, 0));
     EXPECT_EQ(read.model.materialCount, 1) << "one default material";
