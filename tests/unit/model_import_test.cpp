@@ -242,8 +242,10 @@ TEST(ModelImport, ExportsOfRealProgramsComeOutAsTheirAuthorsMadeThem)
          {"texture \"/home/someone/racer/textures/paint.png\" found as ", "ambient colour of 3 materials made its diffuse colour",
           "dropped map_Bump of 1 material", "dropped Ni of 3 materials"}},
         // A game engine's exporter: names distinct past a '#', a byte-order mark, "d 0" on a solid
-        // material, the emission map beside a reflection in map_Ka, every map the game does not draw.
-        {"engine", "kart.obj", {{"lamps.png", {250, 220, 40}}, {"shine.png", {255, 255, 255}}}, "",
+        // material, the emission map beside a reflection in map_Ka, every map the game does not draw;
+        // the emission map named in a folder of another case, a picture of that name in another
+        // folder too.
+        {"engine", "kart.obj", {{"maps/lamps.png", {250, 220, 40}}, {"a/lamps.png", {20, 20, 200}}, {"shine.png", {255, 255, 255}}}, "",
          {"dropped map_d of 2 materials", "dropped bump of 1 material", "dropped map_Bump of 1 material", "dropped map_Ns of 1",
           "dropped refl of 1", "dropped disp of 1", "dropped norm of 1", "dropped map_Ka of 1"}},
     };
