@@ -54,6 +54,15 @@ done
 start_game "$viewer" "$scratch" models/model_grapple_point.obj
 shows_point() { shot before && small before && [ "$(count_where before $whole "$magenta")" -gt 600 ]; }
 wait_for 15 shows_point || fail "the window does not show the model"
+# From the same view, --shot writes the picture the window shows, the right way up: far closer to
+# the window's than the same picture upside down is.
+(cd "$scratch" && LIBGL_ALWAYS_SOFTWARE=1 "$viewer" models/model_grapple_point.obj --shot same.png >/dev/null 2>&1) ||
+    fail "--shot without a view failed"
+convert "$scratch/same.png" "$scratch/same.ppm" && small same
+convert "$scratch/same.ppm" -flip "$scratch/flipped.ppm"
+differing() { compare -metric AE -fuzz 10% "$scratch/$1.ppm" "$scratch/before.ppm" null: 2>&1 | cut -d' ' -f1 || true; }
+upright=$(differing same) flipped=$(differing flipped)
+[ $((2 * upright)) -lt "$flipped" ] || fail "the shot is off the window by $upright pixels, and upside down by $flipped"
 [ "$(count_where before $whole "$greened")" -eq 0 ] || fail "green before the edit"
 sed -i 's/^Kd 1 0.16 0.72$/Kd 0.1 0.9 0.1/' "$scratch/models/model_grapple_point.mtl"
 xdotool windowfocus "$window" key r
