@@ -204,6 +204,9 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
     EXPECT_FLOAT_EQ(model.material("sign").transparency, 1.0f);
     EXPECT_FLOAT_EQ(model.material("Brushed_Steel_Plate_With_A_Long").shininess, 64.0f);
     EXPECT_TRUE(model.material("glass").smoothEdges == 1 && model.material("sign").smoothNormals == 1);
+    // A material without "Kd" stays as white as the game makes such a material.
+    const float* plain = model.material("glass").diffuse;
+    EXPECT_TRUE(plain[0] == 1.0f && plain[1] == 1.0f && plain[2] == 1.0f);
 
     // The textures: sides scaled to powers of two, alpha kept where it is used, the bottom row first.
     const auto paint = model.texture("model_rust_paint.tga"), glow = model.texture("model_glow.tga"), sign = model.texture("model_sign.tga");
