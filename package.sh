@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
-ensure_packages "${GAME_PACKAGES[@]}" dpkg-dev xvfb imagemagick
+# CPack's Debian generator reads the executables' architecture with `file`.
+ensure_packages "${GAME_PACKAGES[@]}" dpkg-dev file xvfb imagemagick
 
 build=build/package
 # Debian's flags with all its hardening, as its own packages are built; without the compiler's
