@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the Debian package dist/vantor-sprint_VERSION_ARCH.deb: the game where Debian puts games
-# (/usr/games, /usr/share/games), the modders' tools, the menu entry, icons drawn from the game's
-# own car, the software-centre metadata, manual pages and Debian's documents. Installs what is
-# missing first. Install it with: sudo apt install ./dist/vantor-sprint_*.deb
+# (/usr/games, /usr/share/games), the modders' tools, the menu entry, the icons the tree keeps, the
+# software-centre metadata, manual pages and Debian's documents. It needs no display. Installs
+# what is missing first. Install it with: sudo apt install ./dist/vantor-sprint_*.deb
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
 # CPack's Debian generator reads the executables' architecture with `file`.
-ensure_packages "${GAME_PACKAGES[@]}" dpkg-dev file xvfb imagemagick
+ensure_packages "${GAME_PACKAGES[@]}" dpkg-dev file
 
 build=build/package
 # Debian's flags with all its hardening, as its own packages are built; without the compiler's
@@ -19,9 +19,6 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target vantor-sprint vantor-model-check vantor-model-import \
     vantor-model-view vantor-docs
-
-rm -rf "$build/packaging/icons"
-packaging/make_icons.sh "$build/vantor-model-view" data "$build/packaging/icons" org.vantorsprint.VantorSprint
 
 rm -f dist/vantor-sprint_*.deb
 (cd "$build" && cpack -G DEB) >"$build/cpack.log" 2>&1 || { cat "$build/cpack.log" >&2; exit 1; }
