@@ -2,8 +2,8 @@
 # Installs what is missing, builds the game and its tests, and runs every test; then the browser
 # build in headless Chromium against the native game; the unit tests again under the address and
 # undefined-behaviour sanitizers, each model-reader fuzzer for a short fixed time, and the Debian
-# package through Debian's checks. VANTOR_FRESH_MACHINE=1 adds the README's install steps on a
-# fresh Debian 12. The reader benchmarks are built here but run by hand.
+# package through Debian's checks, built twice to the same bytes. VANTOR_FRESH_MACHINE=1 adds the
+# README's install steps on a fresh Debian 12. The reader benchmarks are built here but run by hand.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./setup.sh
@@ -59,9 +59,11 @@ for target in "${fuzz_targets[@]}"; do
 done
 
 # The Debian package as ./package.sh builds it, through lintian and the desktop's validators, and
-# unpacked into a root from which it must start the game.
+# unpacked into a root from which it must start the game; then built again from a copy of the tree
+# elsewhere, which must give the same file.
 ./package.sh
 tests/e2e/package_test.sh dist/vantor-sprint_*.deb data
+tests/e2e/reproducible_test.sh . dist/vantor-sprint_*.deb build/reproducible
 
 # The README's install steps on a fresh Debian 12 in a chroot, as root, when asked for: about
 # 5 minutes, 8 the first time, when it downloads a bare system and the packages into build/.
