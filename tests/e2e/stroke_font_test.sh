@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # vantor-stroke-font writes the installed GLUT's Roman stroke font as tables the browser build
 # compiles: each table as long as it says, each strip and glyph starting where the one before it
-# ends and together covering the table they index, and every printable character with a width.
+# ends and together covering the table they index, and every printable character with a width; a
+# file it cannot write is refused, named.
 # Usage: stroke_font_test.sh STROKE_FONT
 . "$(dirname "$0")/lib.sh"
 "$1" "$scratch/font.inc" || fail "vantor-stroke-font failed"
+status=0; "$1" "$scratch/no/such/folder.inc" 2>"$scratch/err" || status=$?
+[ "$status" -eq 1 ] && grep -qx "vantor-stroke-font: cannot write $scratch/no/such/folder.inc" "$scratch/err" ||
+    fail "a file it cannot write: status $status, $(cat "$scratch/err")"
 awk -F'[][{},]+' '
     /^constexpr/ { table = $0; sub(/.*Roman/, "", table); sub(/\[.*/, "", table); size[table] = $2 + 0; next }
     /^    \{/ { n[table]++
