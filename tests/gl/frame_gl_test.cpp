@@ -154,6 +154,15 @@ TEST_F(Frame, TailLightsGlowByTheKeysOnlyWhileRacingFreeAndTheBeamShowsWhileAtta
     }
 }
 
+// The window's own frame measures the time since the one before, which is the next frame's step.
+TEST_F(Frame, TheWindowsFrameTimesTheNextStep)
+{
+    frame();
+    simClockAdvance(37);
+    frame();
+    EXPECT_EQ(gameState.frameDeltaMs, 37);
+}
+
 TEST_F(Frame, TheTrackLiesOnTheSideItsCellsAre)
 {
     // Row 435 holds blocks from x = -80 to -40 only: a car at its edge, x = -40, sees them at the
