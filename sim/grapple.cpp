@@ -1,8 +1,6 @@
 // The grapple beam and the grapple points.
 #include "sim/grapple.h"
 
-#include <cmath>
-
 #include "assets/model_loader.h"
 #include "game/input.h"
 #include "game/race_flow.h"
@@ -44,11 +42,7 @@ void setupGrapplePoints()
 
 float grappleDistance(const Vec4& from, const Vec4& point)
 {
-    const float dx = point.x - from.x;
-    const float dy = point.y - from.y;
-    const float dz = point.z - from.z;
-    const float sumOfSquares = dx * dx + dy * dy + dz * dz;
-    return static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
+    return vectorLength({point.x - from.x, point.y - from.y, point.z - from.z});
 }
 
 bool tryAttachGrapple()

@@ -1,4 +1,4 @@
-// Rotation about a coordinate axis and scaling to unit length.
+// Rotation about a coordinate axis, length and scaling to unit length.
 #include "sim/vector_math.h"
 
 #include <cmath>
@@ -19,9 +19,14 @@ Vec4 rotateAboutAxis(char axis, float angleDegrees, Vec4 v)
     }
 }
 
-Vec4 unitVector(Vec4 v)
+float vectorLength(Vec4 v)
 {
     const float sumOfSquares = v.x * v.x + v.y * v.y + v.z * v.z;
-    const float length = static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
+    return static_cast<float>(std::pow(static_cast<double>(sumOfSquares), 0.5));
+}
+
+Vec4 unitVector(Vec4 v)
+{
+    const float length = vectorLength(v);
     return {v.x / length, v.y / length, v.z / length, v.w};
 }

@@ -1,5 +1,5 @@
-// Vectors of the simulation and of model geometry, and the two operations the car, camera and
-// grapple beam share.
+// Vectors of the simulation and of model geometry, and the operations the car, camera and grapple
+// beam share.
 #pragma once
 
 struct Vec3 {
@@ -20,6 +20,9 @@ constexpr float DegreesToRadians = 0.017453292f;
 // rotation glRotatef applies for the negated angle: a model drawn after glRotatef(-h, 0, 1, 0)
 // points the way rotateAboutAxis('y', h, ...) turns its +z axis. Any other axis leaves v as it is.
 Vec4 rotateAboutAxis(char axis, float angleDegrees, Vec4 v);
+
+// The length of v's x, y and z, taken as a double's square root of the float sum of squares.
+float vectorLength(Vec4 v);
 
 // v scaled to unit length, w carried through. A zero vector has no direction: the result is then
 // not a number, so callers that can meet one must test for it first.

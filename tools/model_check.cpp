@@ -88,7 +88,8 @@ std::vector<MapCheck> checkMaps(const MaterialDef& def)
 void warnAboutDiagnostics(Report& report, const LoadDiagnostics& d)
 {
     const std::string elementLimit = "past the limit of " + std::to_string(MaxModelElements) + " ignored";
-    // The material that does not fit, as an ordinal: "th" suits every number from 64 to 100.
+    // The material that does not fit, as an ordinal: "th" suits any number past 20 whose last
+    // digit is 0 or 4 to 9.
     static_assert(MaxMaterials + 1 > 20 && ((MaxMaterials + 1) % 10 == 0 || (MaxMaterials + 1) % 10 >= 4));
     report.warnCount(d.librariesNotFound, "material library", "material libraries",
                      "could not be read: their materials keep the default look");
