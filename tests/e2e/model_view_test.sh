@@ -88,4 +88,19 @@ shot empty && small empty
 cp "$scratch/models/model_grapple_point.obj" "$scratch/models/no_such_model.obj"
 xdotool windowfocus "$window" key r
 wait_for 15 turned_green || fail "the model put in place does not show after r"
+
+# The mouse over the window: three wheel steps away bring the model closer, a right drag down takes
+# it away again, and a left drag turns it.
+green_in() { shot "$1" && small "$1" && count_where "$1" $whole "$greened"; }
+bigger_than() { [ "$(green_in "$1")" -gt "$2" ]; }
+smaller_than() { [ "$(green_in "$1")" -lt "$2" ]; }
+at_rest=$(green_in reloaded)
+xdotool mousemove --window "$window" 320 240 click --repeat 3 --delay 100 4
+wait_for 15 bigger_than closer $((at_rest * 3 / 2)) || fail "the wheel did not bring the model closer: $at_rest"
+closer=$(green_in closer)
+xdotool mousedown 3 mousemove_relative 0 60 mouseup 3
+wait_for 15 smaller_than farther $((closer * 2 / 3)) || fail "a right drag down did not take the model away: $closer"
+xdotool mousedown 1 mousemove_relative -- 90 0 mouseup 1
+turned() { shot turned && small turned && [ "$(compare -metric AE -fuzz 10% "$scratch/turned.ppm" "$scratch/farther.ppm" null: 2>&1 | cut -d' ' -f1)" -gt 200 ]; }
+wait_for 15 turned || fail "a left drag did not turn the model"
 echo PASS

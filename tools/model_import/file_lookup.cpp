@@ -108,8 +108,10 @@ std::optional<FoundFile> findModelFile(const std::string& written, const std::ve
             return FoundFile{at, FoundBy::IgnoringCase, 0};
     }
 
+    // A path ending in a separator names no file to look for. One ending in "." or ".." is looked
+    // for and never found: no folder listing holds either.
     const std::string bare = path.filename().string();
-    if (bare.empty() || bare == "." || bare == "..")
+    if (bare.empty())
         return std::nullopt;
     for (std::size_t i = 0; i < folders.size(); ++i)
         if (const auto entry = entryIgnoringCase(folders[i], bare, true))
