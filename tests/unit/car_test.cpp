@@ -104,16 +104,18 @@ TEST(Grapple, PullsTowardTheAnchorWithoutGravityFrictionOrKeysUntilReleased)
     startFreshGame();
     advanceToRaceStart();
     gameState.frameDeltaMs = 16;
-    car.position = {-2.0f, 1.0f, 1700.0f, 1.0f};
+    car.position = {-40.0f, 1.0f, 1700.0f, 1.0f};
     car.orientation.y = 30.0f;
     input.forwardHeld = input.rightHeld = input.grappleButtonHeld = true;
     runFrame(false);
     ASSERT_TRUE(car.grappleAttached);
-    // The pull is 0.0005 x 16 toward the anchor, 650 ahead and 99 up, turned into the car's frame.
-    const double length = std::hypot(99.0, 650.0), radians = 30.0 * M_PI / 180.0;
-    EXPECT_NEAR(car.velocity.x, 0.008 * 650.0 / length * std::sin(radians), 1e-7);
-    EXPECT_NEAR(car.velocity.y, 0.008 * 99.0 / length, 1e-7);
-    EXPECT_NEAR(car.velocity.z, 0.008 * 650.0 / length * std::cos(radians), 1e-7);
+    // The pull is 0.0005 x 16 toward the anchor, 38 across, 99 up and 650 ahead, seen from a car
+    // turned 30 degrees about y: straight ahead in the world is partly to the car's side.
+    const double dx = 38.0, dy = 99.0, dz = 650.0, radians = 30.0 * M_PI / 180.0;
+    const double k = 0.008 / std::sqrt(dx * dx + dy * dy + dz * dz);
+    EXPECT_NEAR(car.velocity.x, k * (dx * std::cos(radians) + dz * std::sin(radians)), 1e-7);
+    EXPECT_NEAR(car.velocity.y, k * dy, 1e-7);
+    EXPECT_NEAR(car.velocity.z, k * (dz * std::cos(radians) - dx * std::sin(radians)), 1e-7);
     EXPECT_EQ(car.steer, 0.0f) << "the keys do not steer while attached";
     for (int frame = 0; frame < 20; ++frame)
         runFrame(false);

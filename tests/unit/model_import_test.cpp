@@ -343,14 +343,17 @@ TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
     EXPECT_NE(std::string(std::istreambuf_iterator<char>(replaced), {}).find("Kd 0 0 1"), std::string::npos) << "--force replaces";
 
     // A library that is not there costs the faces their material, not the model; a line longer
-    // than any a model needs and a face of more corners than are split are dropped, and said.
+    // than any a model needs, a face of more corners than are split and faces whose indices name
+    // no position read (trailing junk, 0, past the last, counted back past the first) are dropped,
+    // and said.
     std::string huge = "f";
     for (int i = 0; i <= 1000; ++i)
         huge += " " + std::to_string(1 + i % 3);
-    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n#" + std::string(70000, '=') + "\nusemtl a\nf 1 2 3\n" + huge + "\n");
+    in.write("lost.obj", "mtllib Lost Library.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n#" + std::string(70000, '=') + "\nusemtl a\nf 1 2 3\n" + huge +
+                        "\nf 1 2 3x\nf 0 1 2\nf 1 2 4\nf -4 1 2\n");
     EXPECT_EQ(run(tool + in.file("lost.obj") + " " + out.file(""), said), 0) << said;
     for (const char* line : {"warning: material library \"Lost Library.mtl\" not found", "dropped 1 line longer than 65536 characters",
-                             "dropped 1 face of more than 1000 corners"})
+                             "dropped 1 face of more than 1000 corners", "dropped 4 faces naming elements that are not there"})
         EXPECT_NE(said.find(line), std::string::npos) << said;
 
     // A model past the game's limits is refused where it passes them, not after the rest of the

@@ -1,5 +1,6 @@
 // The TGA decoder (which makes no OpenGL call): both encodings of one picture against the picture
-// itself, packet edge cases, and every failure message from the fixture that provokes it.
+// itself, packet edge cases, and every failure message from the fixture that provokes it; and the
+// model generator's TGA writer read back through it.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -13,6 +14,7 @@
 
 #include "assets/tga_decoder.h"
 #include "reader_test_support.h"
+#include "tools/model_generator/tga_writer.h"
 
 namespace {
 
@@ -134,6 +136,59 @@ TEST(TgaDecoder, EachFixtureLoadsOrFailsWithTheMessageItIsNamedFor)
         EXPECT_EQ(out, "Loading texture " + path + ": " + (ok ? std::string(report) : messages.at(kind)));
     }
     EXPECT_EQ(openFiles(), filesBefore) << "a file left open";
+}
+
+// The writer's pictures, of runs and changing stretches from 1 pixel to past a packet's 128 in rows
+// of 1 to 300, read back as written at both depths in both packings. Its run-length rows take no
+// more packets than they need: no packet crosses a row, a raw packet never holds a pixel equal to
+// the one after it, and a run packet under 128 ends where its run does.
+TEST(TgaWriter, WritesPicturesTheDecoderReadsBackInTheFewestPackets)
+{
+    constexpr int height = 9;
+    for (int bits : {24, 32}) {
+        for (int width : {1, 2, 5, 200, 300}) {
+            std::mt19937 random(static_cast<unsigned>(width + bits));
+            std::vector<std::uint8_t> rgba;
+            std::uint8_t pixel[4] = {};
+            for (int i = 0; i < width * height; ++i) {
+                // Rows of one long run after another, of a new colour at every pixel, or of a few
+                // colours meeting by chance.
+                if (random() % (width == 300 ? 100 : width == 200 ? 1 : 2) == 0)
+                    pixel[random() % 4] ^= 1;
+                rgba.insert(rgba.end(), pixel, pixel + 4);
+            }
+            const int size = bits / 8;
+            const auto at = [&](int y, int x) { return &rgba[static_cast<std::size_t>(y * width + x) * 4]; };
+            const auto same = [&](int y, int a, int b) { return std::equal(at(y, a), at(y, a) + size, at(y, b)); };
+            Pixels expected = {static_cast<unsigned char>(width), height, static_cast<unsigned char>(bits), 0};
+            for (int i = 0; i < width * height; ++i)
+                expected.insert(expected.end(), &rgba[static_cast<std::size_t>(i) * 4], &rgba[static_cast<std::size_t>(i) * 4] + size);
+            for (TgaPacking packing : {TgaPacking::Uncompressed, TgaPacking::RunLength}) {
+                const bool runLength = packing == TgaPacking::RunLength;
+                const Bytes file = encodeTga(rgba, width, height, bits, packing);
+                expected[3] = runLength ? 10 : 2;
+                EXPECT_EQ(decode(file), expected) << bits << " bits, width " << width << ", type " << int{expected[3]};
+                if (!runLength)
+                    continue;
+                std::size_t next = 18;
+                for (int y = 0; y < height; ++y) {
+                    for (int x = 0, count = 0; x < width && next < file.size(); x += count) {
+                        const auto head = static_cast<unsigned char>(file[next]);
+                        const bool run = head & 0x80;
+                        count = (head & 0x7f) + 1;
+                        next += 1 + static_cast<std::size_t>(run ? size : count * size);
+                        ASSERT_LE(x + count, width) << "a packet crosses row " << y << ", width " << width;
+                        if (run) {
+                            EXPECT_TRUE(count >= 2 && (count == 128 || x + count == width || !same(y, x, x + count))) << y << ", " << x;
+                        }
+                        for (int k = x; !run && k < x + count; ++k)
+                            EXPECT_FALSE(k + 1 < width && same(y, k, k + 1)) << "row " << y << ", pixel " << k << " of a raw packet";
+                    }
+                }
+                EXPECT_EQ(next, file.size()) << bits << " bits, width " << width;
+            }
+        }
+    }
 }
 
 // A header's promise is checked against what a file holds before anything is allocated for it;

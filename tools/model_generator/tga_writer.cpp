@@ -69,10 +69,10 @@ std::string encodeTga(const std::vector<std::uint8_t>& rgba, int width, int heig
 
     std::vector<Pixel> row(static_cast<std::size_t>(width));
     for (int y = 0; y < height; ++y) {
-        // TGA stores blue first.
+        // TGA stores blue first. A 24-bit file has no alpha, so alpha must not split its runs.
         for (int x = 0; x < width; ++x) {
             const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-            row[static_cast<std::size_t>(x)] = {p[2], p[1], p[0], p[3]};
+            row[static_cast<std::size_t>(x)] = {p[2], p[1], p[0], bytesPerPixel == 4 ? p[3] : std::uint8_t{0}};
         }
         if (packing == TgaPacking::RunLength) {
             appendRunLengthRow(out, row, bytesPerPixel);
