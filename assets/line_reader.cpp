@@ -100,7 +100,7 @@ void startLineReader(LineReader& reader, std::FILE* file)
     reader.terminator = nullptr;
 }
 
-const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length)
+std::string_view readLineInPlace(LineReader& reader, char* spill)
 {
     restoreTerminator(reader);
     if (reader.position == reader.end)
@@ -108,19 +108,18 @@ const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length
     if (reader.position < reader.end) {
         char* start = reader.block + reader.position;
         const std::size_t span = std::min(reader.end - reader.position, static_cast<std::size_t>(MaxLineLength));
-        length = lineLength(reader, span);
+        const std::size_t length = lineLength(reader, span);
         const char last = start[length - 1];
         if (last == '\n' || last == '\r' || length == static_cast<std::size_t>(MaxLineLength)) {
             reader.position += length;
             reader.terminator = start + length;
             reader.saved = *reader.terminator;
             *reader.terminator = '\0';
-            return start;
+            return {start, length};
         }
     }
     // The line goes on in the next block, or this one is used up: read as readLine reads.
-    length = copyLine(reader, spill);
-    return length > 0 ? spill : nullptr;
+    return {spill, copyLine(reader, spill)};
 }
 
 const char* unreadText(LineReader& reader, const char*& end)

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 constexpr int MaxLineLength = 254;                  // characters, terminator included
 constexpr int LineBufferSize = MaxLineLength + 1;   // and the NUL
@@ -34,8 +35,8 @@ char* readLine(LineReader& reader, char* line);
 
 // The same lines without copying them: the next line where it lies in the block, NUL-terminated
 // there until the next call, or copied into spill (LineBufferSize bytes) when it runs past the
-// block's end. Sets length to its length in bytes; null as readLine returns null.
-const char* readLineInPlace(LineReader& reader, char* spill, std::size_t& length);
+// block's end. Empty where readLine returns null: a line holds at least one character.
+std::string_view readLineInPlace(LineReader& reader, char* spill);
 
 // For a reader that finds where its commonest lines end as it reads them: the unread rest of the
 // block, NUL-terminated at the block's end (end), or null when nothing is left to read. A caller

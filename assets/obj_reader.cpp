@@ -355,11 +355,10 @@ bool readObjStream(Model& model, std::FILE* file, LibraryOpener openLibrary, voi
                 applyPattern(state, LinePatterns[row], fields);
             skipWholeLines(reader, static_cast<std::size_t>(line - text));
         }
-        std::size_t length = 0;
-        const char* line = readLineInPlace(reader, spill, length);
-        if (!line)
+        const std::string_view line = readLineInPlace(reader, spill);
+        if (line.empty())
             break;
-        processLine(state, line, line + length);
+        processLine(state, line.data(), line.data() + line.size());
     }
     // Rule for a read error after the first bytes: reading stops there as at the end of the file,
     // and what was read is kept; a file that cannot be read at all never got this far.

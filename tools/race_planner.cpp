@@ -52,6 +52,8 @@ constexpr float LateralStep = 1.0f;      // world units
 constexpr float LateralSpan = 224.0f;    // world units either side of x = 0
 constexpr float HeadingStep = 0.5f;      // degrees
 constexpr float MaxHeading = 20.0f;      // degrees; the blocks never need a sharper heading
+// The map's points every step from -span to span, 0 among them.
+constexpr int pointsAcross(float span, float step) { return 2 * static_cast<int>(span / step) + 1; }
 // How far ahead the map looks, in world units: far enough to see a bend in time to take it.
 constexpr float Foresight = 1500.0f;
 static_assert(Foresight / SliceLength <= 255.0f, "the map stores distances in slices, in a byte");
@@ -117,18 +119,22 @@ bool tooCloseToAnEdge()
 
 enum class Outcome { Going, Won, Lost };
 
+struct StagePlayed {
+    Outcome outcome;
+    int frames; // played, the one that ended the race included
+};
+
 // Plays up to a stage of frames; stops at the frame that ends the race.
-Outcome playStage(Controls first, Controls rest, int& framesPlayed)
+StagePlayed playStage(Controls first, Controls rest)
 {
-    for (framesPlayed = 1; framesPlayed <= StageFrames; ++framesPlayed) {
-        playFrame(framesPlayed == 1 ? first : rest);
+    for (int frame = 1; frame <= StageFrames; ++frame) {
+        playFrame(frame == 1 ? first : rest);
         if (gameState.phase == RacePhase::Won)
-            return Outcome::Won;
+            return {Outcome::Won, frame};
         if (gameState.phase == RacePhase::Disqualified || tooCloseToAnEdge())
-            return Outcome::Lost;
+            return {Outcome::Lost, frame};
     }
-    framesPlayed = StageFrames;
-    return Outcome::Going;
+    return {Outcome::Going, StageFrames};
 }
 
 // What the car can do, read off the game rather than assumed, so that the planner follows the game
@@ -179,8 +185,8 @@ class TrackAhead {
 public:
     explicit TrackAhead(const Handling& handling)
         : slices_(static_cast<int>(std::ceil(finishZ() / SliceLength)) + 1),
-          positions_(static_cast<int>(2.0f * LateralSpan / LateralStep) + 1),
-          headings_(2 * static_cast<int>(MaxHeading / HeadingStep) + 1),
+          positions_(pointsAcross(LateralSpan, LateralStep)),
+          headings_(pointsAcross(MaxHeading, HeadingStep)),
           clear_(static_cast<std::size_t>(slices_) * positions_ * headings_),
           rowHasGround_(TrackRows)
     {
@@ -448,8 +454,7 @@ float bestLetGo(const Handling& handling, const TrackAhead& ahead)
 {
     float best = car.position.z + sureDistance(car, handling, ahead);
     for (int held = StageFrames; held <= MaxHoldFrames; held += StageFrames) {
-        int frames = 0;
-        const Outcome outcome = playStage(Mouse | Forward, Mouse | Forward, frames);
+        const Outcome outcome = playStage(Mouse | Forward, Mouse | Forward).outcome;
         if (outcome == Outcome::Lost)
             break;
         const float lag = static_cast<float>(handling.keyTopSpeed * held * FrameMs);
@@ -482,8 +487,7 @@ bool searchRace(Plan& plan, const Handling& handling, const TrackAhead& ahead)
             restoreSnapshot(entry.state);
             for (const Choice& choice : choicesHere()) {
                 restoreSnapshot(entry.state);
-                int frames = 0;
-                const Outcome outcome = playStage(choice.first, choice.rest, frames);
+                const auto [outcome, frames] = playStage(choice.first, choice.rest);
                 if (outcome == Outcome::Lost)
                     continue;
                 if (outcome == Outcome::Won) {

@@ -39,12 +39,13 @@ Lines linesOfReader(std::FILE* file, bool inPlace)
     startLineReader(*reader, file);
     Lines lines;
     char line[LineBufferSize];
-    std::size_t length = 0;
-    while (const char* got = inPlace ? readLineInPlace(*reader, line, length) : readLine(*reader, line)) {
-        lines.emplace_back(got);
-        if (inPlace && (got[length] != '\0' || lines.back().size() > length))
+    for (std::string_view got; inPlace && !(got = readLineInPlace(*reader, line)).empty();) {
+        lines.emplace_back(got.data());
+        if (got.data()[got.size()] != '\0' || lines.back().size() > got.size())
             lines.back() += "<wrong length>";
     }
+    while (const char* got = inPlace ? nullptr : readLine(*reader, line))
+        lines.emplace_back(got);
     std::fclose(file);
     return lines;
 }
@@ -83,12 +84,13 @@ TEST(LineReader, GivesTheLinesOfReadingOneCharacterAtATimeUntilAReadError)
     auto reader = std::make_unique<LineReader>();
     startLineReader(*reader, file);
     char spill[LineBufferSize];
-    std::size_t length = 0;
     for (const char* expected : {"ab\n", "cd\r", "\n"}) {
-        const char* got = readLineInPlace(*reader, spill, length);
-        EXPECT_TRUE(got >= reader->block && got < reader->block + LineReaderBlockSize && std::string(got) == expected) << expected;
+        const std::string_view got = readLineInPlace(*reader, spill);
+        EXPECT_TRUE(got.data() >= reader->block && got.data() < reader->block + LineReaderBlockSize && got == expected) << expected;
     }
-    EXPECT_TRUE(readLineInPlace(*reader, spill, length) == spill && std::string(spill) == "ef" && length == 2);
+    const std::string_view last = readLineInPlace(*reader, spill);
+    EXPECT_TRUE(last.data() == spill && last == "ef");
+    EXPECT_TRUE(readLineInPlace(*reader, spill).empty());
     std::fclose(file);
     // A read error ends reading, even in the middle of a line; the OBJ reader keeps what came
     // before and says so in its diagnostics.
