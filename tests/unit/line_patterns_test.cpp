@@ -189,7 +189,7 @@ TEST(PatternScanner, AgreesWithSscanfAndTheObjSinglePassWithThePatterns)
     // The lines model files are made of are read in one pass, never by the patterns.
     ScannedField fields[MaxScannedFields];
     for (const char* line : {"v 1.5 -2 3\n", "vt 0.5 0.25\n", "vt 1 2 3\n", "vn 0 1 0\r", "v 1 2\n", "f 1 2 3\n",
-                             "f 1/2 3/4 5/6 7/8\n", "f 1//2 3//4 5//6", "f 1/2/3 4/5/6 7/8/9 10/11/12 \n", "f\t-1 -2 -3 -4"}) {
+                             "f 1/2 3/4 5/6 7/8\n", "f 1//2 3//4 5//6\r", "f 1/2/3 4/5/6 7/8/9 10/11/12 \n", "f\t-1 -2 -3 -4"}) {
         const int row = matchCommonObjLine(line, line + std::strlen(line), fields);
         EXPECT_NE(row, ObjLineUndecided) << line;
         const std::string inBlock = line + std::string("\n");
