@@ -2,6 +2,7 @@
 // textures) and the working data that exists only while one is being loaded.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -74,6 +75,18 @@ struct FaceGroup {
     Face* lastTriangle = nullptr;
     Face* lastQuad = nullptr;
 };
+
+// One of a group's lists of faces with the corners each face in it has.
+struct FaceList {
+    Face* first;
+    int corners;
+};
+
+// The group's triangles, then its quads: the order in which every pass walks its faces.
+inline std::array<FaceList, 2> faceLists(const FaceGroup& group)
+{
+    return {{{group.triangles, 3}, {group.quads, 4}}};
+}
 
 struct MaterialDef {
     char name[MaterialNameSize];

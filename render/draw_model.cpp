@@ -48,10 +48,11 @@ void copyColor(const float rgb[3], float alpha, float out[4])
     }
 }
 
-void emitFaces(const ModelLoadBuffer& buffer, const Face* faces, int corners)
+void emitFaces(const ModelLoadBuffer& buffer, const FaceList& list)
 {
-    const Face* ahead = faces != nullptr ? faces->next : nullptr;
-    for (const Face* face = faces; face != nullptr; face = face->next) {
+    const int corners = list.corners;
+    const Face* ahead = list.first != nullptr ? list.first->next : nullptr;
+    for (const Face* face = list.first; face != nullptr; face = face->next) {
         fetchCornersAhead(buffer, ahead, corners);
         ahead = ahead != nullptr ? ahead->next : nullptr;
         for (int k = 0; k < corners; ++k) {
@@ -98,15 +99,15 @@ void buildDisplayLists(Model& model)
         m.shininess = d.shininess;
         m.smoothEdges = d.smoothEdges != 0;
 
-        const FaceGroup& group = buffer.groups[i];
+        const auto [triangles, quads] = faceLists(buffer.groups[i]);
         m.faceList = glGenLists(1);
         glNewList(m.faceList, GL_COMPILE);
             // Both blocks are emitted even when the group has no faces of that kind.
             glBegin(GL_TRIANGLES);
-                emitFaces(buffer, group.triangles, 3);
+                emitFaces(buffer, triangles);
             glEnd();
             glBegin(GL_QUADS);
-                emitFaces(buffer, group.quads, 4);
+                emitFaces(buffer, quads);
             glEnd();
         glEndList();
     }

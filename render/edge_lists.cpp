@@ -176,11 +176,11 @@ bool buildGroupTree(const ModelLoadBuffer& buffer, FaceGroup& group)
 {
     std::size_t faceCount = 0, triangles = 0;
     std::int32_t minPosition = INT32_MAX, maxPosition = INT32_MIN;
-    for (const Face* list : {group.triangles, group.quads})
-        for (const Face* face = list; face != nullptr; face = face->next) {
+    for (const FaceList& list : faceLists(group))
+        for (const Face* face = list.first; face != nullptr; face = face->next) {
             ++faceCount;
-            triangles += list == group.triangles ? 1 : 0;
-            for (int k = 0; k < (list == group.quads ? 4 : 3); ++k) {
+            triangles += list.corners == 3 ? 1 : 0;
+            for (int k = 0; k < list.corners; ++k) {
                 minPosition = std::min(minPosition, face->v[k]);
                 maxPosition = std::max(maxPosition, face->v[k]);
             }
@@ -204,9 +204,9 @@ bool buildGroupTree(const ModelLoadBuffer& buffer, FaceGroup& group)
         return false;
     std::size_t recordCount = 0;
     std::uint64_t f = 0;
-    for (const Face* list : {group.triangles, group.quads})
-        for (const Face* face = list; face != nullptr; face = face->next, ++f) {
-            const int corners = list == group.quads ? 4 : 3;
+    for (const FaceList& list : faceLists(group))
+        for (const Face* face = list.first; face != nullptr; face = face->next, ++f) {
+            const int corners = list.corners;
             // The corner normals of a face two on, asked for ahead: faces name them in no useful
             // order.
             if (const Face* ahead = face->next != nullptr ? face->next->next : nullptr;

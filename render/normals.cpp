@@ -18,9 +18,9 @@ void addTo(Vec3& sum, const Vec3& v)
     sum.z += v.z;
 }
 
-void computeFaceNormals(ModelLoadBuffer& buffer, Face* faces, int corners, bool smooth)
+void computeFaceNormals(ModelLoadBuffer& buffer, const FaceList& list, bool smooth)
 {
-    for (Face* face = faces; face != nullptr; face = face->next) {
+    for (Face* face = list.first; face != nullptr; face = face->next) {
         if (face->hasNormals != 0)
             continue;
         // A quad's normal comes from its first three corners, planar or not.
@@ -31,7 +31,7 @@ void computeFaceNormals(ModelLoadBuffer& buffer, Face* faces, int corners, bool 
             continue;
         }
         // Every smooth face counts the same, large or tiny: no weighting by area or angle.
-        for (int k = 0; k < corners; ++k) {
+        for (int k = 0; k < list.corners; ++k) {
             addTo(buffer.averagedNormals[face->v[k]], n);
             face->vn[k] = face->v[k];
         }
@@ -73,8 +73,8 @@ void computeNormals(Model& model)
     for (int g = 0; g < model.materialCount; ++g) {
         FaceGroup& group = buffer.groups[g];
         const bool smooth = groupIsSmooth(buffer, group);
-        computeFaceNormals(buffer, group.triangles, 3, smooth);
-        computeFaceNormals(buffer, group.quads, 4, smooth);
+        for (const FaceList& list : faceLists(group))
+            computeFaceNormals(buffer, list, smooth);
     }
 
     // Only the normals read are ever referenced; the rest of the table is never filled.
