@@ -341,6 +341,11 @@ TEST(ModelImport, EndsWithItsStatusAndWritesNothingWhenItCannotOrMustNot)
     EXPECT_EQ(run(tool + in.file("box.obj") + " " + out.file("") + " --force", said), 0) << said;
     std::ifstream replaced(out.file("box.mtl"));
     EXPECT_NE(std::string(std::istreambuf_iterator<char>(replaced), {}).find("Kd 0 0 1"), std::string::npos) << "--force replaces";
+    // A file that cannot be written is a failure, said: here a folder stands where the model goes.
+    TempFolder blocked;
+    fs::create_directory(blocked.file("box.obj"));
+    EXPECT_EQ(run(tool + in.file("box.obj") + " " + blocked.file("") + " --force", said), 1) << said;
+    EXPECT_NE(said.find("vantor-model-import: cannot write " + blocked.file("box.obj")), std::string::npos) << said;
 
     // A library that is not there costs the faces their material, not the model; a line longer
     // than any a model needs, a face of more corners than are split and faces whose indices name

@@ -206,12 +206,13 @@ void addWheel(Mesh& mesh, const Wheel& wheel, const std::string& tyreMaterial, c
     }
     // The sidewalls: a ring from the rim out to the tread on the outer side, a full disc inside.
     // Their positions are their own, so the tread's rounding stops at the tyre's shoulder.
-    const Point3 outward = {wheel.outerSide, 0.0f, 0.0f};
+    // Each faces away from a point on the axis, a unit in from the outer side.
+    const Point3 inside = {outerX - wheel.outerSide, wheel.centre.y, wheel.centre.z};
     for (int i = 0; i < n; ++i) {
         const Point3 p[4] = {around(outerX, wheel.rimRadius, i), around(outerX, wheel.radius, i),
                              around(outerX, wheel.radius, i + 1), around(outerX, wheel.rimRadius, i + 1)};
         std::vector<Point3> face(p, p + 4);
-        addOutwardFace(mesh, face, Point3{outerX, wheel.centre.y, wheel.centre.z} - outward, rimUv);
+        addOutwardFace(mesh, face, inside, rimUv);
     }
     // Going round with the angle turns clockwise as seen from +x, so a disc in that order faces -x.
     const auto disc = [&](float x, float radius, float facing) {
