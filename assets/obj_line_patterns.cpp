@@ -4,27 +4,23 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
 
 #include "assets/line_reader.h"
 
 namespace {
 
-// For each pattern, an earlier one that begins with it, or -1. Scanning stops where the shorter
-// pattern ends, so its count is the longer one's count cut to its own number of conversions and
-// the line need not be scanned again: "vt %f %f" after "vt %f %f %f", a triangle after the quad
-// of the same form.
-constexpr std::array<int, PatternCount> LongerPattern = [] {
-    std::array<int, PatternCount> longer{};
-    for (int row = 0; row < PatternCount; ++row) {
-        longer[row] = -1;
-        for (int earlier = 0; earlier < row; ++earlier) {
-            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern)) {
+// For each pattern, an earlier one that begins with it, if there is one. Scanning stops where the
+// shorter pattern ends, so its count is the longer one's count cut to its own number of
+// conversions and the line need not be scanned again: "vt %f %f" after "vt %f %f %f", a triangle
+// after the quad of the same form.
+constexpr std::array<std::optional<int>, PatternCount> LongerPattern = [] {
+    std::array<std::optional<int>, PatternCount> longer{};
+    for (int row = 0; row < PatternCount; ++row)
+        for (int earlier = 0; earlier < row && !longer[row]; ++earlier)
+            if (std::string_view(LinePatterns[earlier].pattern).starts_with(LinePatterns[row].pattern))
                 longer[row] = earlier;
-                break;
-            }
-        }
-    }
     return longer;
 }();
 
@@ -188,10 +184,9 @@ int matchLinePatterns(const char* line, ObjLineMatch& match)
     const ScannedField* rowFields[PatternCount];
     for (int row = 0; row < PatternCount; ++row) {
         const LinePattern& form = LinePatterns[row];
-        const int longer = LongerPattern[row];
-        if (longer >= 0) {
-            counts[row] = std::min(counts[longer], form.required);
-            rowFields[row] = rowFields[longer];
+        if (const std::optional<int> longer = LongerPattern[row]) {
+            counts[row] = std::min(counts[*longer], form.required);
+            rowFields[row] = rowFields[*longer];
         } else {
             // Every pattern begins with a letter: a line that starts otherwise yields nothing.
             counts[row] = line[0] == form.pattern[0] ? scanPattern(line, form.pattern, match.scanned[row]) : 0;
