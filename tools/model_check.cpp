@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "assets/load_report.h"
@@ -73,14 +74,13 @@ struct MapCheck {
 std::vector<MapCheck> checkMaps(const MaterialDef& def)
 {
     std::vector<MapCheck> maps;
-    const MapCheck named[] = {{"map_Kd", def.diffuseMap, false}, {"map_Ks", def.specularMap, false},
-                              {"map_Ka", def.ambientMap, false}};
-    for (MapCheck map : named) {
-        if (map.fileName[0] == '\0')
+    const std::pair<const char*, const char*> named[] = {
+        {"map_Kd", def.diffuseMap}, {"map_Ks", def.specularMap}, {"map_Ka", def.ambientMap}};
+    for (const auto& [key, fileName] : named) {
+        if (fileName[0] == '\0')
             continue;
         TextureImage image;
-        map.decodes = decodeTgaFile(map.fileName, image);
-        maps.push_back(map);
+        maps.push_back({key, fileName, decodeTgaFile(fileName, image)});
     }
     return maps;
 }
