@@ -64,32 +64,6 @@ void drawBuildings()
     glPopMatrix();
 }
 
-void drawTrack()
-{
-    setGlowMaterial(trackColor);
-    // One flat quad per ground cell at block height, counter-clockwise seen from above. The corners
-    // are given in world coordinates under one matrix, so that neighbouring blocks share their
-    // corners bit for bit: blocks moved into place one by one are each rounded differently, and
-    // the ground shows through pinholes where four of them meet.
-    glBegin(GL_QUADS);
-        for (int k = 0; k < TrackRows; ++k) {
-            const int row = TrackRows - 1 - k;
-            const float nearZ = 100.0f * static_cast<float>(k);
-            const float farZ = nearZ + 100.0f;
-            for (int column = 0; column < TrackColumns; ++column) {
-                if (trackMap.rows[row][column] != '1')
-                    continue;
-                const float leftX = 196.0f - 4.0f * static_cast<float>(column);
-                const float rightX = leftX - 4.0f;
-                glVertex3f(rightX, GroundHeight, farZ);
-                glVertex3f(leftX, GroundHeight, farZ);
-                glVertex3f(leftX, GroundHeight, nearZ);
-                glVertex3f(rightX, GroundHeight, nearZ);
-            }
-        }
-    glEnd();
-}
-
 void drawTailLights()
 {
     setGlowMaterial(tailLightColorQuarter);
@@ -138,6 +112,32 @@ void drawBeam()
 }
 
 } // namespace
+
+void drawTrack()
+{
+    setGlowMaterial(trackColor);
+    // One flat quad per ground cell at block height, counter-clockwise seen from above. The corners
+    // are given in world coordinates under one matrix, so that neighbouring blocks share their
+    // corners bit for bit: blocks moved into place one by one are each rounded differently, and
+    // the ground shows through pinholes where four of them meet.
+    glBegin(GL_QUADS);
+        for (int k = 0; k < TrackRows; ++k) {
+            const int row = TrackRows - 1 - k;
+            const float nearZ = 100.0f * static_cast<float>(k);
+            const float farZ = nearZ + 100.0f;
+            for (int column = 0; column < TrackColumns; ++column) {
+                if (trackMap.rows[row][column] != '1')
+                    continue;
+                const float leftX = 196.0f - 4.0f * static_cast<float>(column);
+                const float rightX = leftX - 4.0f;
+                glVertex3f(rightX, GroundHeight, farZ);
+                glVertex3f(leftX, GroundHeight, farZ);
+                glVertex3f(leftX, GroundHeight, nearZ);
+                glVertex3f(rightX, GroundHeight, nearZ);
+            }
+        }
+    glEnd();
+}
 
 void drawWorld()
 {

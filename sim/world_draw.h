@@ -8,6 +8,9 @@
 constexpr Vec3 skyColor = {0.3f, 0.71f, 1.0f};
 constexpr Vec3 trackColor = {0.843f, 0.843f, 0.843f};
 
+// The track's blocks alone, one glowing quad over each ground cell, as drawWorld draws them.
+void drawTrack();
+
 // Draws the scene with the current modelview matrix; leaves the matrix stack as it found it and
 // blending off.
 void drawWorld();

@@ -3,8 +3,10 @@
 // frame leaves behind.
 #include <GL/glu.h>
 
+#include <array>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -13,6 +15,7 @@
 #include "assets/model_loader.h"
 #include "game/startup.h"
 #include "gl_fixture.h"
+#include "sim/track.h"
 #include "sim/world_draw.h"
 
 namespace {
@@ -171,6 +174,56 @@ TEST_F(Frame, TheTrackLiesOnTheSideItsCellsAre)
     runFrame(true);
     EXPECT_GT(count({215, 215, 215}, {330, 0, 310, 60}, 3), 5000);
     EXPECT_EQ(count({215, 215, 215}, {0, 0, 310, 60}, 3), 0);
+}
+
+// Seen straight down, each ground cell is covered once by the track's quads, exactly over its cell
+// (column c from x = 192 - 4c to 196 - 4c, row r from z = 100 (499 - r) up by 100), the start row
+// and the far end included.
+TEST_F(Frame, EveryGroundCellIsDrawnOnceOverItsCell)
+{
+    // World x and z straight to the window: x + 200 across and z / 10 up.
+    const float worldToWindow[16] = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0.1f, 0, 0, 0, 0, 0, 1};
+    glViewport(0, 0, 400, 10 * TrackRows);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-200, 200, 0, 10 * TrackRows, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(worldToWindow);
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    drawTrack();
+    glEndList();
+    // By row and column: the area covered and the corners of what covers it (left, right, near, far),
+    // which come back snapped to a fine grid.
+    std::map<std::pair<int, int>, std::array<double, 5>> covered;
+    for (const FedPrimitive& p : feedbackOf(list)) {
+        double area = 0, x = 0, y = 0;
+        std::array<double, 4> box = {1e9, -1e9, 1e9, -1e9};
+        for (std::size_t i = 0; i < p.vertices.size(); ++i) {
+            const FedVertex &a = p.vertices[i], &b = p.vertices[(i + 1) % p.vertices.size()];
+            area += (a.x * b.y - b.x * a.y) / 2;
+            x += a.x / static_cast<double>(p.vertices.size()), y += a.y / static_cast<double>(p.vertices.size());
+            box = {std::min<double>(box[0], a.x), std::max<double>(box[1], a.x), std::min<double>(box[2], a.y), std::max<double>(box[3], a.y)};
+        }
+        const std::pair cell = {TrackRows - 1 - static_cast<int>(std::floor(y / 10)), static_cast<int>(std::floor((396 - x) / 4))};
+        const auto [it, fresh] = covered.try_emplace(cell, std::array<double, 5>{0, 1e9, -1e9, 1e9, -1e9});
+        auto& c = it->second;
+        c = {c[0] + std::abs(area), std::min(c[1], box[0]), std::max(c[2], box[1]), std::min(c[3], box[2]), std::max(c[4], box[3])};
+    }
+    int cells = 0;
+    for (int row = 0; row < TrackRows; ++row)
+        for (int column = 0; column < TrackColumns; ++column) {
+            if (trackMap.rows[row][column] != '1')
+                continue;
+            ++cells;
+            const auto it = covered.find({row, column});
+            ASSERT_NE(it, covered.end()) << "row " << row << ", column " << column << " is not drawn";
+            const std::array<double, 5> expected = {40, 392.0 - 4 * column, 396.0 - 4 * column, 10.0 * (499 - row), 10.0 * (500 - row)};
+            for (int i = 0; i < 5; ++i)
+                EXPECT_NEAR(it->second[i], expected[i], i == 0 ? 0.1 : 0.02) << "row " << row << ", column " << column << ", value " << i;
+        }
+    EXPECT_EQ(covered.size(), static_cast<std::size_t>(cells)) << "quads off the ground cells";
+    glDeleteLists(list, 1);
 }
 
 // The text of each phase in its place, and after every frame: the projection as it was, the
