@@ -193,19 +193,19 @@ TEST(ModelImport, AnExportedModelComesOutCleanWithItsSurfaceAndItsTextures)
         areas[face.material] += std::hypot(n[0], n[1], n[2]) / 2;
     }
     const std::map<std::string, double> expected = {{"default", 0.5}, {"Brushed_Steel_Plate_With_A_Long", 4.0},
-                                                    {"glass", 1.0}, {"sign", std::sqrt(3.0) / 2}};
+                                                    {"glass-2.5", 1.0}, {"sign", std::sqrt(3.0) / 2}};
     ASSERT_EQ(areas.size(), expected.size());
     for (const auto& [name, value] : expected)
         EXPECT_NEAR(areas[name], value, 1e-6) << name;
     EXPECT_EQ(positions.size(), 14u);
     EXPECT_TRUE(positions.count({-1, 1, 0}) == 1 && positions.count({6, 1, 1}) == 1);
     // Opacity "d 0.25" is the game's "Tr 0.25"; shininess 500 of 1000 is 64 of OpenGL's 128.
-    EXPECT_FLOAT_EQ(model.material("glass").transparency, 0.25f);
+    EXPECT_FLOAT_EQ(model.material("glass-2.5").transparency, 0.25f);
     EXPECT_FLOAT_EQ(model.material("sign").transparency, 1.0f);
     EXPECT_FLOAT_EQ(model.material("Brushed_Steel_Plate_With_A_Long").shininess, 64.0f);
-    EXPECT_TRUE(model.material("glass").smoothEdges == 1 && model.material("sign").smoothNormals == 1);
+    EXPECT_TRUE(model.material("glass-2.5").smoothEdges == 1 && model.material("sign").smoothNormals == 1);
     // A material without "Kd" stays as white as the game makes such a material.
-    const float* plain = model.material("glass").diffuse;
+    const float* plain = model.material("glass-2.5").diffuse;
     EXPECT_TRUE(plain[0] == 1.0f && plain[1] == 1.0f && plain[2] == 1.0f);
 
     // The textures: sides scaled to powers of two, alpha kept where it is used, the bottom row first.
