@@ -166,10 +166,8 @@ TEST_F(Frame, TheWindowsFrameTimesTheNextStep)
     EXPECT_EQ(gameState.frameDeltaMs, 37);
 }
 
-// Seen straight down, each ground cell is covered once by the track's quads, exactly over its cell
-// (column c from x = 192 - 4c to 196 - 4c, row r from z = 100 (499 - r) up by 100), the start row
-// and the far end included. With the camera's view held in the next test, the track lies on the
-// side of the picture its cells are.
+// Seen straight down, each ground cell is covered once, exactly: column c from x = 192 - 4c to
+// 196 - 4c, row r from z = 100 (499 - r) up by 100, the start row and the far end included.
 TEST_F(Frame, EveryGroundCellIsDrawnOnceOverItsCell)
 {
     // World x and z straight to the window: x + 200 across and z / 10 up.

@@ -46,13 +46,10 @@ Pixels decode(Bytes bytes)
     return out;
 }
 
-// The model generator's writer read back: pictures whose pixels change at every one (raw packets
-// past 128), now and then (runs past 128) or among two colours, in rows of 1 to 300 (24-bit rows
-// not a multiple of 4 bytes among them), stored bottom to top or top to bottom, at both depths in
-// both packings, come back as written, red first and in the file's order. The run-length rows take
-// no more packets than they need: no packet crosses a row, a raw packet never holds a pixel equal to
-// the one after it, and a run packet under 128 ends where its run does. Packets that cross rows, as
-// other programs write them, are read in the fixtures.
+// The generator's pictures, changing at every pixel, now and then or among two colours, in rows of
+// 1 to 300 stored either way up, at both depths and packings, come back as written, red first. Its
+// run-length rows take the fewest packets: none crosses a row (a fixture has that), no raw packet
+// holds a pixel equal to the next, and a run packet under 128 ends where its run does.
 TEST(TgaDecoder, BothEncodingsOfTheWritersPicturesReadBackInTheFewestPackets)
 {
     constexpr int height = 9;
