@@ -31,11 +31,13 @@ std::vector<Point2> flattened(const std::vector<Point3>& corners)
     for (int k = 1; k < 3; ++k)
         if (std::abs(normal[k]) > std::abs(normal[axis]))
             axis = k;
-    const int u = (axis + 1) % 3, v = (axis + 2) % 3;
-    const double sign = normal[axis] < 0 ? -1.0 : 1.0;
+    // Seen from behind, the plane's two axes are taken the other way round.
+    int u = (axis + 1) % 3, v = (axis + 2) % 3;
+    if (normal[axis] < 0)
+        std::swap(u, v);
     std::vector<Point2> flat;
     for (const Point3& p : corners)
-        flat.push_back({p[u] * sign, p[v]});
+        flat.push_back({p[u], p[v]});
     return flat;
 }
 
