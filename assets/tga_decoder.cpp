@@ -46,7 +46,6 @@ const unsigned char* takeSlow(ByteSource& source, std::size_t count)
     std::memmove(source.block, source.block + source.position, left);
     const std::span<unsigned char> room = std::span(source.block).subspan(left);
     source.end = left + std::fread(room.data(), 1, room.size(), source.file);
-    source.position = 0;
     if (source.end < count) {
         source.position = source.end;
         return nullptr;
