@@ -44,9 +44,9 @@ void computeFaceNormals(ModelLoadBuffer& buffer, const FaceList& list, bool smoo
 
 void normalize(Vec3& v)
 {
-    float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     if (length == 0.0f)
-        length = 1.0f;
+        return; // a zero vector has no direction and stays zero
     v.x /= length;
     v.y /= length;
     v.z /= length;

@@ -256,6 +256,7 @@ TEST_F(Frame, EachPhaseShowsItsTextAndTheFrameLeavesTheStateAsItWas)
             EXPECT_NEAR(after[i], view[i], 1e-3) << "the camera's view, entry " << i;
     };
     frameLeavesTheState(3.5f);
+    EXPECT_GT(count({215, 215, 215}, {0, 0, 640, 480}, 3), 20000) << "the track ahead of the car";
     EXPECT_TRUE(hasText(digits) && !hasText(leftOfDigits) && !hasText(rightOfDigits) && !hasText(clock)) << "3";
     advanceToRaceStart();
     frameLeavesTheState(1.5f);
