@@ -47,7 +47,7 @@ const char* scanInteger(const char* p, ScannedField& field)
             magnitude = magnitude * 10 + static_cast<std::uint64_t>(*p - '0');
     // The value is read only where it fits; past that it is whatever the cut gives.
     field.overflow = negative ? magnitude > Limit : magnitude >= Limit;
-    field.integer = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+    field.integer = signedInteger(negative, magnitude);
     return p;
 }
 

@@ -97,6 +97,12 @@ inline int appendDigits(const char*& q, const char* end, std::uint64_t& mantissa
     return count;
 }
 
+// The digits' magnitude with its sign, as an int: exact where it fits, which the caller checks.
+inline std::int32_t signedInteger(bool negative, std::uint64_t magnitude)
+{
+    return static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(magnitude) : static_cast<std::int64_t>(magnitude));
+}
+
 // %d. end is the text's terminating NUL.
 inline const char* scanIntegerField(const char* p, const char* end, ScannedField& field)
 {
@@ -115,7 +121,7 @@ inline const char* scanIntegerField(const char* p, const char* end, ScannedField
     if (digits == 0 || digits > 9)
         return scanIntegerExact(p, field);
     field.overflow = false;
-    field.integer = static_cast<std::int32_t>(*p == '-' ? -static_cast<std::int64_t>(value) : static_cast<std::int64_t>(value));
+    field.integer = signedInteger(*p == '-', value);
     return q;
 }
 

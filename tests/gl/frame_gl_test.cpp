@@ -185,16 +185,17 @@ TEST_F(Frame, EveryGroundCellIsDrawnOnceOverItsCell)
     // By row and column, the area covered and the bounds of what covers it (left, right, near, far),
     // which come back snapped to a fine grid.
     using Cover = std::array<double, 5>;
+    constexpr Cover Nothing = {0, 1e9, -1e9, 1e9, -1e9};
     std::map<std::pair<int, int>, Cover> covered;
     for (const FedPrimitive& p : feedbackOf(list)) {
-        Cover c = {0, 1e9, -1e9, 1e9, -1e9};
+        Cover c = Nothing;
         for (std::size_t i = 0; i < p.vertices.size(); ++i) {
             const FedVertex &a = p.vertices[i], &b = p.vertices[(i + 1) % p.vertices.size()];
             c = {c[0] + (a.x * b.y - b.x * a.y) / 2, std::min<double>(c[1], a.x), std::max<double>(c[2], a.x),
                  std::min<double>(c[3], a.y), std::max<double>(c[4], a.y)};
         }
         const int row = TrackRows - 1 - static_cast<int>(std::floor((c[3] + c[4]) / 20));
-        Cover& cell = covered.try_emplace({row, static_cast<int>(std::floor((396 - (c[1] + c[2]) / 2) / 4))}, Cover{0, 1e9, -1e9, 1e9, -1e9}).first->second;
+        Cover& cell = covered.try_emplace({row, static_cast<int>(std::floor((396 - (c[1] + c[2]) / 2) / 4))}, Nothing).first->second;
         cell = {cell[0] + std::abs(c[0]), std::min(cell[1], c[1]), std::max(cell[2], c[2]), std::min(cell[3], c[3]), std::max(cell[4], c[4])};
     }
     std::size_t cells = 0;
