@@ -12,6 +12,13 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
+
+// The runtime's record of dynamic thread-local blocks takes a block that malloc happened to place
+// 16 bytes into a page for an old C library's header, and the leak check then scans a range read
+// from the allocator's own bookkeeping and dies of it ("Tracer caught signal 11"). The driver's
+// thread-local block lands there or not with the length of the folder the tests run from, so the
+// records are left off: the stacks, globals and static thread-local storage are still scanned.
+extern "C" const char* __asan_default_options() { return "intercept_tls_get_addr=0"; }
 #endif
 
 int main(int argc, char** argv)
@@ -19,14 +26,15 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     if (::testing::GTEST_FLAG(list_tests))
         return RUN_ALL_TESTS(); // listing needs no display
-    // Xvfb picks a free display itself and writes its number to the pipe once it takes clients.
+    // Xvfb picks a free display itself and writes its number to the pipe once it takes clients. It
+    // ends with its last client, so a run that dies before it can stop the server leaves none.
     int ends[2] = {-1, -1};
     pid_t server = 0;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipe(ends) == 0 ? ends[1] : -1, 3);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0); // its probing of taken displays
-    const char* xvfb[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", nullptr};
+    const char* xvfb[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-terminate", nullptr};
     posix_spawnp(&server, "Xvfb", &actions, nullptr, const_cast<char**>(xvfb), environ);
     close(ends[1]);
     std::string display = ":";
