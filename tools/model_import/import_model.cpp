@@ -63,7 +63,8 @@ public:
             base = "unnamed";
         std::string name = base;
         for (int n = 2; !taken_.insert(name).second; ++n) {
-            const std::string suffix = "_" + std::to_string(n);
+            std::string suffix = "_";
+            suffix += std::to_string(n); // appended, as "_" + ... draws a false warning from GCC 12 at -O3
             name = base.substr(0, longest_ - suffix.size()) + suffix;
         }
         return name;
