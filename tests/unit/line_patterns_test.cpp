@@ -39,13 +39,16 @@ Lines linesOfReader(std::FILE* file, bool inPlace)
     startLineReader(*reader, file);
     Lines lines;
     char line[LineBufferSize];
-    for (std::string_view got; inPlace && !(got = readLineInPlace(*reader, line)).empty();) {
-        lines.emplace_back(got.data());
-        if (got.data()[got.size()] != '\0' || lines.back().size() > got.size())
-            lines.back() += "<wrong length>";
+    if (inPlace) {
+        for (std::string_view got; !(got = readLineInPlace(*reader, line)).empty();) {
+            lines.emplace_back(got.data());
+            if (got.data()[got.size()] != '\0')
+                lines.back() += "<wrong length>";
+        }
+    } else {
+        while (const char* got = readLine(*reader, line))
+            lines.emplace_back(got);
     }
-    while (const char* got = inPlace ? nullptr : readLine(*reader, line))
-        lines.emplace_back(got);
     std::fclose(file);
     return lines;
 }
